@@ -9,7 +9,7 @@
 namespace hyt {
 
 struct ExampleSurface {
-    std::string_view label;       // exact text of the example list's entry
+    std::string_view label; // exact text of the example list's entry
     void (*generate)(SceneState&);
 };
 

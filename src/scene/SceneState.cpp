@@ -2,9 +2,15 @@
 
 namespace hyt {
 
-int DistanceBarPosition(const SceneState& scene) { return static_cast<int>(Length(scene.eye)); }
+int DistanceBarPosition(const SceneState& scene)
+{
+    return static_cast<int>(Length(scene.eye));
+}
 
-int ZoomBarPosition(const SceneState& scene) { return static_cast<int>(50.0 - scene.zoomLevel); }
+int ZoomBarPosition(const SceneState& scene)
+{
+    return static_cast<int>(50.0 - scene.zoomLevel);
+}
 
 void ResetView(SceneState& scene, BarDisplay* bars)
 {

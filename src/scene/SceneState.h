@@ -49,7 +49,7 @@ enum class Bar { Zoom, Distance };
 
 // Whoever shows the bars: ResetView tells it the new ranges and positions.
 class BarDisplay {
-public:
+  public:
     virtual ~BarDisplay() = default;
     virtual void SetBarRange(Bar bar, int minPos, int maxPos) = 0;
     virtual void SetBarPosition(Bar bar, int pos) = 0;

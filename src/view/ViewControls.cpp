@@ -1,0 +1,122 @@
+#include "view/ViewControls.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace hyt {
+
+namespace {
+
+// 1/673 to double precision: a drag across the picture's width turns the eye
+// by half a turn.
+constexpr double kRadiansPerPixelOverPi = 0.0014858841010401188;
+
+} // namespace
+
+std::optional<int> ZoomBarStep(SceneState& scene, unsigned code, unsigned position)
+{
+    switch (code) {
+    case SB_LINEUP:
+        scene.zoomLevel += 1.0;
+        if (scene.zoomLevel > 50.0)
+            scene.zoomLevel = 50.0;
+        break;
+    case SB_LINEDOWN:
+        scene.zoomLevel -= 1.0;
+        if (scene.zoomLevel < 0.0)
+            scene.zoomLevel = 0.0;
+        break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: {
+        // A real bar keeps its thumb within 0..50; a position beyond that
+        // would wrap the unsigned subtraction and leave the zoom range.
+        const unsigned thumb = std::min(position, unsigned(kZoomBarMax));
+        scene.zoomLevel = double(unsigned(kZoomBarMax) - thumb);
+        break;
+    }
+    default:
+        return std::nullopt;
+    }
+    return ZoomBarPosition(scene);
+}
+
+std::optional<int> DistanceBarStep(SceneState& scene, unsigned code, unsigned position)
+{
+    if (code != SB_LINEUP && code != SB_LINEDOWN && code != SB_THUMBPOSITION &&
+        code != SB_THUMBTRACK)
+        return std::nullopt;
+    const double length = Length(scene.eye);
+    // Before the first source the eye sits at the target and has no
+    // direction to move along.
+    if (!(length > 0.0) || !std::isfinite(length))
+        return std::nullopt;
+
+    double d = 0.0;
+    int shown = 0;
+    if (code == SB_LINEUP) {
+        d = length - 2.0;
+        if (d < 30.0)
+            d = 30.0;
+        shown = static_cast<int>(d);
+    } else if (code == SB_LINEDOWN) {
+        d = length + 2.0;
+        if (d > 300.0)
+            d = 300.0;
+        shown = static_cast<int>(d);
+    } else {
+        const unsigned thumb =
+            std::clamp(position, unsigned(kDistanceBarMin), unsigned(kDistanceBarMax));
+        d = double(thumb);
+        shown = static_cast<int>(thumb);
+    }
+    scene.eye = Scale(d, Normalize(scene.eye));
+    return shown;
+}
+
+std::optional<int> ScrollBarStep(SceneState& scene, Bar bar, unsigned code, unsigned position)
+{
+    return bar == Bar::Zoom ? ZoomBarStep(scene, code, position)
+                            : DistanceBarStep(scene, code, position);
+}
+
+void BeginDrag(SceneState& scene, POINT cursor)
+{
+    scene.cursorPrev = cursor;
+    scene.dragging = 1;
+}
+
+void EndDrag(SceneState& scene)
+{
+    scene.dragging = 0;
+}
+
+bool DragStep(SceneState& scene, POINT cursor)
+{
+    if (scene.dragging != 1)
+        return false;
+    scene.cursorNow = cursor;
+    // Previous minus current; widened so that no subtraction can overflow.
+    const double dy = double(std::int64_t(scene.cursorPrev.y) - scene.cursorNow.y);
+    const double dx = double(std::int64_t(scene.cursorPrev.x) - scene.cursorNow.x);
+    const Vec3 m = Add(Scale(dx, scene.right), Scale(dy, scene.up));
+    const double l = Length(m);
+    // A zero displacement has no direction: it is a turn by the angle 0.
+    if (l > 0.0 && std::isfinite(l)) {
+        const double theta = (Pi() * l) * kRadiansPerPixelOverPi;
+        const Vec3 n = Normalize(scene.eye);
+        const Vec3 e = Normalize(m);
+        const Vec3 g = Add(Scale(std::sin(theta), e), Scale(std::cos(theta), n));
+        const Vec3 eye = Scale(Length(scene.eye), Normalize(g));
+        if (IsFinite(eye))
+            scene.eye = eye;
+    }
+    scene.cursorPrev = scene.cursorNow;
+    return true;
+}
+
+void ToggleColorMode(SceneState& scene)
+{
+    scene.colorMode = scene.colorMode == 1 ? 0 : 1;
+}
+
+} // namespace hyt
