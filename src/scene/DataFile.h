@@ -16,16 +16,16 @@ namespace hyt {
 inline constexpr std::uintmax_t kDataFileSize = 80000;
 
 enum class DataFileStatus {
-    Ok,          // read; the size may still differ from 80000 (see size)
-    OpenFailed,  // could not be opened (missing, no permission, ...); see error
-    NotRegular,  // a directory, FIFO, device or other non-regular file
-    ReadFailed,  // opened, but a read failed; see error
+    Ok,         // read; the size may still differ from 80000 (see size)
+    OpenFailed, // could not be opened (missing, no permission, ...); see error
+    NotRegular, // a directory, FIFO, device or other non-regular file
+    ReadFailed, // opened, but a read failed; see error
 };
 
 struct DataFileResult {
     DataFileStatus status = DataFileStatus::Ok;
-    int error = 0;              // errno of the failure, 0 if none
-    std::uintmax_t size = 0;    // the file's size in bytes when it could be examined
+    int error = 0;           // errno of the failure, 0 if none
+    std::uintmax_t size = 0; // the file's size in bytes when it could be examined
 
     bool Readable() const { return status == DataFileStatus::Ok; }
     bool SizeMismatch() const { return Readable() && size != kDataFileSize; }
@@ -41,21 +41,26 @@ DataFileResult ReadDataFile(const std::filesystem::path& path,
 
 // The file source: when the file can be read, resets the view, sets zScale to
 // 1.0 and takes its heights. When it cannot, the scene is not touched.
-DataFileResult LoadDataFile(SceneState& scene, const std::filesystem::path& path,
-                            BarDisplay* bars);
+DataFileResult LoadDataFile(SceneState& scene, const std::filesystem::path& path, BarDisplay* bars);
 
-// A short Spanish reason for a failed result ("no existe", "es una carpeta", ...).
+// A short Spanish reason for a failed result ("no existe", "es una carpeta, no
+// un fichero", ...); empty for a readable file.
 std::string DescribeFailure(const DataFileResult& result);
 
+// For a readable file whose size is not 80000, a short Spanish remark such as
+// "tiene 8000 bytes y se esperaban 80000"; otherwise empty.
+std::string DescribeSizeMismatch(const DataFileResult& result);
+
 struct DataFileEntry {
-    std::string name;             // the file name without its last four characters
-    std::filesystem::path path;   // the file it came from
+    std::string name;           // the file name without its last four characters
+    std::filesystem::path path; // the file it came from
 };
 
 // Every regular file of dir whose name ends in ".hyt" in any mix of case,
 // sorted without regard to case (ties by byte order). Works for any path
 // length and for names that are not valid UTF-8. An unreadable directory
-// gives an empty list.
+// gives an empty list. Each path is dir / name, so listing the current
+// directory as "." gives relative paths that open however deep it lies.
 std::vector<DataFileEntry> ListDataFiles(const std::filesystem::path& dir);
 
 } // namespace hyt
