@@ -1,1 +1,256 @@
+// RedrawSurface: pixel positions of the reset view, drawing orders, colours,
+// skipped cells and the degenerate views.
+#include <climits>
+#include <cmath>
+#include <limits>
+#include <memory>
+
 #include <gtest/gtest.h>
+
+#include "render/SurfaceRenderer.h"
+#include "scene/Examples.h"
+
+using namespace hyt;
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+struct Fixture {
+    std::unique_ptr<SceneState> scene = std::make_unique<SceneState>();
+    std::unique_ptr<Canvas> canvas = std::make_unique<Canvas>();
+
+    Fixture(double height = 0.0)
+    {
+        ResetView(*scene, nullptr);
+        scene->zScale = 1.0;
+        scene->heights.fill(height);
+    }
+    void Draw() { RedrawSurface(*scene, *canvas); }
+    POINT PixelOf(int i, int j) const
+    {
+        const Vec3& v = scene->vertices[i * kGridSize + j];
+        return {ToPixel(v.x + 336.0), ToPixel(v.y + 248.0)};
+    }
+    int CountShown(Canvas::Pixel color) const
+    {
+        int n = 0;
+        for (int y = 0; y < Canvas::kShownHeight; ++y)
+            for (int x = 0; x < Canvas::kShownWidth; ++x)
+                n += canvas->PixelAt(x, y) == color;
+        return n;
+    }
+};
+
+constexpr Canvas::Pixel kBlack = Canvas::ToPixel(Rgb(0, 0, 0));
+constexpr Canvas::Pixel kBlue = Canvas::ToPixel(Rgb(0, 0, 255));
+constexpr Canvas::Pixel kRed = Canvas::ToPixel(Rgb(255, 0, 0));
+constexpr Canvas::Pixel kGrey = Canvas::ToPixel(Rgb(50, 50, 50));
+
+} // namespace
+
+TEST(ToPixel, TruncatesTowardZeroAndMapsTheRestToIntMin)
+{
+    struct Row {
+        double in;
+        std::int32_t out;
+    } rows[] = {
+        {0.0, 0},
+        {-0.5, 0},
+        {-336.5 + 336.0, 0},
+        {1.99, 1},
+        {-1.99, -1},
+        {2147483647.9, INT32_MAX},
+        {-2147483648.9, INT32_MIN},
+        {2147483648.0, INT32_MIN},
+        {-2147483649.0, INT32_MIN},
+        {1e300, INT32_MIN},
+        {kNaN, INT32_MIN},
+        {kInf, INT32_MIN},
+        {-kInf, INT32_MIN},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(ToPixel(row.in), row.out) << row.in;
+}
+
+TEST(ColorIndex, StaysWithinThePalette)
+{
+    struct Row {
+        double h, min, max;
+        int index;
+    } rows[] = {
+        {0, 0, 1, 0},
+        {1, 0, 1, 254},
+        {0.5, 0, 1, 127},
+        {3, 3, 3, 0},
+        {kNaN, 0, 1, 0},
+        {kInf, 0, kInf, 0},
+        {-kInf, -kInf, 1, 0},
+        {1, kNaN, kNaN, 0},
+        {1e308, -1e308, 1e308, 0},
+        {5e-324, 0, 1e-323, 127},
+    };
+    for (const Row& row : rows) {
+        const int index = ColorIndex(row.h, row.min, row.max);
+        EXPECT_GE(index, 0);
+        EXPECT_LE(index, 254);
+        EXPECT_EQ(index, row.index) << row.h << " in " << row.min << ".." << row.max;
+    }
+}
+
+TEST(DrawingOrder, Boundaries)
+{
+    struct Row {
+        double y, z;
+        DrawingOrder order;
+    } rows[] = {
+        {-194, 197, DrawingOrder::HighColumns}, // the reset eye
+        {10, 3, DrawingOrder::HighRows},        {10, -3, DrawingOrder::HighRows},
+        {5, 5, DrawingOrder::HighColumns},      {-5, -5, DrawingOrder::LowRows},
+        {5, -5, DrawingOrder::LowColumns},      {-5, 5, DrawingOrder::HighColumns},
+        {0, 0, DrawingOrder::HighColumns},      {-10, 3, DrawingOrder::LowRows},
+        {3, -10, DrawingOrder::LowColumns},     {kNaN, 1, DrawingOrder::HighColumns},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(ChooseDrawingOrder(row.y, row.z), row.order) << row.y << ", " << row.z;
+}
+
+TEST(RedrawSurface, FlatGridAtResetViewLandsOnKnownPixels)
+{
+    Fixture f;
+    f.Draw();
+    EXPECT_EQ(f.PixelOf(0, 0), (POINT{41, 254}));
+    EXPECT_EQ(f.PixelOf(99, 99), (POINT{625, 241}));
+    EXPECT_EQ(f.PixelOf(0, 99), (POINT{332, 391}));
+    EXPECT_EQ(f.PixelOf(99, 0), (POINT{333, 155}));
+    // A flat grid takes palette entry 0: pure blue, outlined in dark grey.
+    EXPECT_EQ(f.scene->minHeight, 0.0);
+    EXPECT_EQ(f.scene->maxHeight, 0.0);
+    EXPECT_GT(f.CountShown(kBlue), 10000);
+    EXPECT_GT(f.CountShown(kGrey), 1000);
+    EXPECT_EQ(f.CountShown(kRed), 0);
+    EXPECT_EQ(f.canvas->PixelAt(0, 0), kBlack);
+    EXPECT_EQ(f.canvas->PixelAt(336, 248) == kBlue || f.canvas->PixelAt(336, 248) == kGrey, true);
+}
+
+TEST(RedrawSurface, PlainModeIsRedWithGreyOutlines)
+{
+    Fixture f;
+    SelectExample(*f.scene, "Mandelbrot", nullptr);
+    f.scene->colorMode = 0;
+    f.Draw();
+    int other = 0;
+    for (int y = 0; y < Canvas::kShownHeight; ++y)
+        for (int x = 0; x < Canvas::kShownWidth; ++x) {
+            const Canvas::Pixel p = f.canvas->PixelAt(x, y);
+            other += p != kRed && p != kGrey && p != kBlack;
+        }
+    EXPECT_EQ(other, 0);
+    EXPECT_GT(f.CountShown(kRed), 10000);
+    EXPECT_GT(f.CountShown(kGrey), 1000);
+}
+
+TEST(RedrawSurface, ColoursComeFromRawHeightsAndLowestCorner)
+{
+    Fixture f;
+    for (int k = 0; k < kVertexCount; ++k)
+        f.scene->heights[k] = k / kGridSize; // rises with the row
+    f.scene->zScale = 0.25;
+    f.Draw();
+    EXPECT_EQ(f.scene->minHeight, 0.0);
+    EXPECT_EQ(f.scene->maxHeight, 99.0);
+    EXPECT_EQ(f.scene->vertexColor[0], f.scene->palette[0]);
+    EXPECT_EQ(f.scene->vertexColor[9999], f.scene->palette[254]);
+    EXPECT_EQ(f.scene->vertexColor[50 * kGridSize], f.scene->palette[128]); // 50*254/99
+    // zScale changes the model but not the colours.
+    const auto colours = f.scene->vertexColor;
+    f.scene->zScale = 3.0;
+    f.Draw();
+    EXPECT_EQ(f.scene->vertexColor, colours);
+}
+
+TEST(RedrawSurface, LeavesSourceAndViewAlone)
+{
+    Fixture f;
+    SelectExample(*f.scene, "sin(x)*sin(y)", nullptr);
+    const auto heights = f.scene->heights;
+    const Vec3 eye = f.scene->eye;
+    f.Draw();
+    f.Draw();
+    EXPECT_EQ(f.scene->heights, heights);
+    EXPECT_EQ(f.scene->zScale, 7.0);
+    EXPECT_EQ(f.scene->zoomLevel, 25.0);
+    EXPECT_EQ(eye.x, f.scene->eye.x);
+    EXPECT_EQ(eye.z, f.scene->eye.z);
+}
+
+TEST(RedrawSurface, ZeroZoomShrinksEveryCornerToTheCentre)
+{
+    Fixture f;
+    SelectExample(*f.scene, "sin(sqrt(x*x+y*y))", nullptr);
+    f.scene->zoomLevel = 0.0;
+    f.Draw();
+    for (int k = 0; k < kVertexCount; ++k) {
+        const Vec3& v = f.scene->vertices[k];
+        ASSERT_EQ(v.z, 1.0);
+        const POINT p = f.PixelOf(k / kGridSize, k % kGridSize);
+        ASSERT_LE(std::abs(p.x - 336), 1);
+        ASSERT_LE(std::abs(p.y - 248), 1);
+    }
+    EXPECT_LT(f.CountShown(kBlack), Canvas::kShownWidth * Canvas::kShownHeight);
+    EXPECT_GT(f.CountShown(kBlack), Canvas::kShownWidth * Canvas::kShownHeight - 20);
+}
+
+TEST(RedrawSurface, CellWithAHiddenCornerIsLeftOut)
+{
+    // One vertex far above the eye's plane hides the four cells around it.
+    Fixture f;
+    f.scene->heights[50 * kGridSize + 50] = 1e6;
+    f.Draw();
+    EXPECT_EQ(f.scene->vertices[50 * kGridSize + 50].z, 0.0);
+    Fixture whole;
+    whole.Draw();
+    // The hidden cells' interior, around the flat grid's centre, stays black.
+    const POINT centre = whole.PixelOf(50, 50);
+    EXPECT_EQ(f.canvas->PixelAt(centre.x, centre.y), kBlack);
+    EXPECT_NE(whole.canvas->PixelAt(centre.x, centre.y), kBlack);
+}
+
+TEST(RedrawSurface, NothingVisibleIsAllBlack)
+{
+    Fixture f;
+    f.scene->heights.fill(1e6); // every vertex behind the eye
+    f.Draw();
+    EXPECT_EQ(f.CountShown(kBlack), Canvas::kShownWidth * Canvas::kShownHeight);
+}
+
+TEST(RedrawSurface, DegenerateScenesDrawBlackAndStayFinite)
+{
+    // Before any source: the camera is all zero.
+    auto scene = std::make_unique<SceneState>();
+    auto canvas = std::make_unique<Canvas>();
+    RedrawSurface(*scene, *canvas);
+    int black = 0;
+    for (int y = 0; y < Canvas::kShownHeight; ++y)
+        for (int x = 0; x < Canvas::kShownWidth; ++x)
+            black += canvas->PixelAt(x, y) == kBlack;
+    EXPECT_EQ(black, Canvas::kShownWidth * Canvas::kShownHeight);
+    for (const Vec3& v : {scene->up, scene->right, scene->toEye, scene->planeCenter, scene->eye})
+        EXPECT_TRUE(IsFinite(v));
+    for (const Vec3& v : scene->vertices)
+        ASSERT_TRUE(IsFinite(v));
+
+    // Heights that are not numbers, infinite or huge.
+    Fixture f;
+    const double odd[] = {kNaN, kInf, -kInf, 1e308, -1e308, 5e-324, 1e20};
+    for (int k = 0; k < kVertexCount; ++k)
+        f.scene->heights[k] = (k % 3 == 0) ? odd[k % 7] : double(k % 17);
+    f.Draw();
+    for (int k = 0; k < kVertexCount; ++k) {
+        bool inPalette = false;
+        for (COLORREF c : f.scene->palette)
+            inPalette = inPalette || c == f.scene->vertexColor[k];
+        ASSERT_TRUE(inPalette) << k;
+    }
+}
