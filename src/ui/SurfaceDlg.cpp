@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QWheelEvent>
+#include <algorithm>
 #include <system_error>
 
 #include "platform/DialogUnits.h"
@@ -48,7 +49,10 @@ QLabel* StaticText(QWidget* parent, const QString& text, const QRect& rect)
     auto* label = new QLabel(text, parent);
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setGeometry(rect);
+    // Our font runs a pixel wider than the template's on some texts: a
+    // static text never cuts its own text (none has a neighbour that close).
+    label->setGeometry(rect.x(), rect.y(), std::max(rect.width(), label->sizeHint().width()),
+                       rect.height());
     // Static texts belong to the dialog's surface: a press on one starts a
     // drag, as anywhere else on the window.
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -96,6 +100,9 @@ CSurfaceDlg::CSurfaceDlg(SceneState& scene, QWidget* parent)
     setObjectName(QStringLiteral("IDD_MAIN"));
     setFont(DialogFont());
     setWindowTitle(MainCaption());
+    // Moves with no button held reach the window too, so that a release it
+    // never saw ends the drag at the next move.
+    setMouseTracking(true);
     KeepNormalSizeFixed();
     systemMenu = new SystemMenu(this);
     CreateControls();
