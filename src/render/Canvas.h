@@ -7,17 +7,27 @@
 // pixel wide) and a current brush (solid), both given as COLORREF. Any
 // integer coordinates are accepted; nothing outside the canvas is touched and
 // no arithmetic overflows.
+//
+// Pixel rules (exact rational arithmetic; clipping never changes a pixel). A
+// corner (x, y) is the pixel (x, y), for fill and outline alike.
+// - Fill: on row y, each edge that is not horizontal and has top <= y < bottom
+//   crosses at an exact c; pixel x is filled when x >= c for an odd number of them.
+// - Line: along its longer axis (x when |dx| >= |dy|) a segment lights one pixel
+//   per step, the other coordinate being the exact line value rounded half up;
+//   both ends are lit, and it lights the same pixels drawn either way round.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "scene/SceneTypes.h"
 
 namespace hyt {
 
 class Canvas {
-public:
+  public:
     static constexpr int kWidth = 675;
     static constexpr int kHeight = 498;
     static constexpr int kShownWidth = 673;
@@ -40,21 +50,46 @@ public:
     void Clear(COLORREF color);
 
     // Fills [left, right) x [top, bottom) with the brush and outlines it with
-    // the pen along its inner border; right and bottom are exclusive.
+    // the pen along its inner border; right and bottom are exclusive. An empty
+    // range (right <= left or bottom <= top) draws nothing.
     void Rectangle(int left, int top, int right, int bottom);
 
     // Fills the polygon through the corners in the order given with the brush
     // (even-odd rule), then draws its closed outline, one pixel wide, with
-    // the pen, through every corner.
+    // the pen, through every corner: segment i runs from corner i to corner
+    // i + 1, the last from the last corner to the first. count < 1 draws
+    // nothing; one or two corners, or a polygon of no area, draw the outline only.
     void Polygon(const POINT* corners, int count);
 
     const Pixel* Pixels() const { return pixels.data(); }
     Pixel PixelAt(int x, int y) const { return pixels[std::size_t(y) * kWidth + x]; }
 
-private:
+  private:
+    // An edge of a polygon that crosses some rows of the canvas, top end first.
+    struct Edge {
+        std::int64_t xTop, yTop, dx, dy; // dy > 0
+        int firstRow, endRow;            // rows [firstRow, endRow) on the canvas
+    };
+
+    void FillQuad(const POINT* corners, int firstRow, int endRow);
+    void FillConvexQuad(const POINT* corners, int firstRow, int endRow);
+    void FillAny(const POINT* corners, int count, int firstRow, int endRow);
+    void FillSpan(int y, int left, int right);
+    void DrawSegment(POINT a, POINT b);
+    void Trace(std::int64_t u0, std::int64_t v0, std::int64_t du, std::int64_t dv,
+               std::int64_t uLimit, std::int64_t vLimit, std::ptrdiff_t uStep,
+               std::ptrdiff_t vStep);
+    void Walk(std::size_t index, std::int64_t steps, std::int64_t du, std::int64_t dv,
+              std::int64_t error, std::ptrdiff_t uStep, std::ptrdiff_t vStep);
+
     std::array<Pixel, std::size_t(kWidth) * kHeight> pixels;
     Pixel pen;
     Pixel brush;
+    // Scratch for polygons other than small quadrilaterals; kept between calls
+    // so that drawing allocates nothing once they have grown.
+    std::vector<Edge> edges;
+    std::vector<std::size_t> active;
+    std::vector<int> crossings;
 };
 
 } // namespace hyt
