@@ -83,8 +83,9 @@ TEST(Camera, ProjectionInvariants)
             const ProjectedPoint twice = ProjectPoint(*scene, p);
             EXPECT_NEAR(twice.screenX, 2 * once.screenX, 1e-9);
             EXPECT_NEAR(twice.screenY, 2 * once.screenY, 1e-9);
-            if (zoom == 0.0)
+            if (zoom == 0.0) {
                 EXPECT_NEAR(once.screenX, 0.0, 1e-9);
+            }
         }
     }
 }
