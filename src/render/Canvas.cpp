@@ -151,12 +151,12 @@ void Canvas::DrawSegment(POINT a, POINT b)
             if (dx < 0)
                 std::swap(a, b);
             const int du = std::abs(dx);
-            Walk(std::size_t(a.y) * kWidth + a.x, du, du, b.y - a.y, du, 1, kWidth);
+            Walk<1, kWidth>(std::size_t(a.y) * kWidth + a.x, du, du, b.y - a.y, du);
         } else {
             if (dy < 0)
                 std::swap(a, b);
             const int du = std::abs(dy);
-            Walk(std::size_t(a.y) * kWidth + a.x, du, du, b.x - a.x, du, kWidth, 1);
+            Walk<kWidth, 1>(std::size_t(a.y) * kWidth + a.x, du, du, b.x - a.x, du);
         }
         return;
     }
@@ -226,14 +226,19 @@ void Canvas::Trace(std::int64_t u0, std::int64_t v0, std::int64_t du, std::int64
     }
     const std::ptrdiff_t first =
         std::ptrdiff_t(u0 + std::int64_t(kFirst)) * uStep + std::ptrdiff_t(v) * vStep;
-    Walk(std::size_t(first), std::int64_t(kLast - kFirst), du, dv, error, uStep, vStep);
+    const std::int64_t steps = std::int64_t(kLast - kFirst);
+    if (uStep == 1)
+        Walk<1, kWidth>(std::size_t(first), steps, du, dv, error);
+    else
+        Walk<kWidth, 1>(std::size_t(first), steps, du, dv, error);
 }
 
 // Lights the pixel at index, then steps more: each step moves along u, and
 // along v when the rounding remainder error leaves [0, 2 du). The caller has
 // made sure that every pixel of the walk is on the canvas.
+template <std::ptrdiff_t uStep, std::ptrdiff_t vStep>
 void Canvas::Walk(std::size_t index, std::int64_t steps, std::int64_t du, std::int64_t dv,
-                  std::int64_t error, std::ptrdiff_t uStep, std::ptrdiff_t vStep)
+                  std::int64_t error)
 {
     // The colour in a local: a store into the pixels could otherwise be the
     // pen itself, and it would be read again at every step. One loop per
@@ -311,15 +316,16 @@ struct EdgeStep {
         return e;
     }
 
-    // This row's first column, held to the canvas; then on to the next row.
-    std::int64_t Next()
+    // This row's first column, held to the canvas unless the caller knows it
+    // is there; then on to the next row.
+    template <bool clamp = true> std::int64_t Next()
     {
         const std::int64_t t = column;
         remainder -= stepRemainder;
         const std::int64_t borrow = remainder >> 63; // -1 when it went negative
         column += stepQuotient - borrow;
         remainder += dy & borrow;
-        return std::clamp<std::int64_t>(t, 0, Canvas::kWidth);
+        return clamp ? std::clamp<std::int64_t>(t, 0, Canvas::kWidth) : t;
     }
 };
 
@@ -340,7 +346,14 @@ void Canvas::FillQuad(const POINT* corners, int firstRow, int endRow)
     const bool convex = (turn[0] > 0 && turn[1] > 0 && turn[2] > 0 && turn[3] > 0) ||
                         (turn[0] < 0 && turn[1] < 0 && turn[2] < 0 && turn[3] < 0);
     if (convex) {
-        FillConvexQuad(corners, firstRow, endRow);
+        // A column between two corners' columns needs no holding when they are
+        // both on the canvas's columns (or just right of them).
+        const auto [left, right] =
+            std::minmax({corners[0].x, corners[1].x, corners[2].x, corners[3].x});
+        if (left >= 0 && right <= kWidth)
+            FillConvexQuad<false>(corners, firstRow, endRow);
+        else
+            FillConvexQuad<true>(corners, firstRow, endRow);
         return;
     }
     int columns[kHeight][4];
@@ -376,7 +389,7 @@ void Canvas::FillQuad(const POINT* corners, int firstRow, int endRow)
 // Rows [firstRow, endRow) of a strictly convex quadrilateral: its top corner
 // leads one chain forward and one backward to its bottom corner, and on every
 // row each chain has exactly one edge holding it.
-void Canvas::FillConvexQuad(const POINT* corners, int firstRow, int endRow)
+template <bool clamp> void Canvas::FillConvexQuad(const POINT* corners, int firstRow, int endRow)
 {
     int top = 0;
     for (int i = 1; i < 4; ++i)
@@ -394,8 +407,8 @@ void Canvas::FillConvexQuad(const POINT* corners, int firstRow, int endRow)
     for (int y = firstRow;;) {
         const int bandEnd = std::min({a.bottom, b.bottom, endRow});
         for (; y < bandEnd; ++y) {
-            const std::int64_t ta = a.Next();
-            const std::int64_t tb = b.Next();
+            const std::int64_t ta = a.Next<clamp>();
+            const std::int64_t tb = b.Next<clamp>();
             FillSpan(y, int(std::min(ta, tb)), int(std::max(ta, tb)));
         }
         if (y >= endRow)

@@ -13,8 +13,8 @@
 // - Fill: on row y, each edge that is not horizontal and has top <= y < bottom
 //   crosses at an exact c; pixel x is filled when x >= c for an odd number of them.
 // - Line: along its longer axis (x when |dx| >= |dy|) a segment lights one pixel
-//   per step, the other coordinate being the exact line value rounded half up;
-//   both ends are lit, and it lights the same pixels drawn either way round.
+//   per step, the other coordinate being the exact line value rounded, ties to
+//   the larger; both ends are lit, and it is the same drawn either way round.
 #pragma once
 
 #include <array>
@@ -72,15 +72,16 @@ class Canvas {
     };
 
     void FillQuad(const POINT* corners, int firstRow, int endRow);
-    void FillConvexQuad(const POINT* corners, int firstRow, int endRow);
+    template <bool clamp> void FillConvexQuad(const POINT* corners, int firstRow, int endRow);
     void FillAny(const POINT* corners, int count, int firstRow, int endRow);
     void FillSpan(int y, int left, int right);
     void DrawSegment(POINT a, POINT b);
     void Trace(std::int64_t u0, std::int64_t v0, std::int64_t du, std::int64_t dv,
                std::int64_t uLimit, std::int64_t vLimit, std::ptrdiff_t uStep,
                std::ptrdiff_t vStep);
+    template <std::ptrdiff_t uStep, std::ptrdiff_t vStep>
     void Walk(std::size_t index, std::int64_t steps, std::int64_t du, std::int64_t dv,
-              std::int64_t error, std::ptrdiff_t uStep, std::ptrdiff_t vStep);
+              std::int64_t error);
 
     std::array<Pixel, std::size_t(kWidth) * kHeight> pixels;
     Pixel pen;

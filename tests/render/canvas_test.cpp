@@ -242,6 +242,7 @@ TEST(CanvasTest, RectangleFillsHalfOpenRangeWithInnerBorder)
         {"inverted", 20, 20, 10, 10},
         {"overhangs top left: only right and bottom border show", -5, -5, 10, 10},
         {"reaches the hidden border", 670, 490, W, H},
+        {"border one past the canvas, off it", 670, 490, W + 1, H + 1},
         {"wholly right of the canvas", W, 0, W + 10, 10},
         {"whole int range: border off canvas", INT_MIN, INT_MIN, INT_MAX, INT_MAX},
         {"right at INT_MIN + 1", INT_MIN, 0, INT_MIN + 1, 5},
@@ -443,6 +444,7 @@ TEST(CanvasTest, QuadrilateralPathsAgreeWithTheGeneralRule)
     const Case cases[] = {
         {"mesh cells", 0, 490, 8, false, 300},
         {"cells across the border", -10, W + 10, 30, false, 200},
+        {"cells across the top left corner", -20, 20, 30, false, 200},
         {"large quads", 0, 490, 700, false, 50},
         {"far quads reaching in", 0, 490, 200'000, false, 50},
         {"one corner at the fast path's limit", 0, 490, 300, true, 60},
@@ -518,11 +520,14 @@ TEST(CanvasTest, ConvexShapesPaintWithoutGaps)
             continue;
         bench.Reset();
         bench.canvas->Polygon(hull.data(), int(hull.size()));
-        for (int line = 0; line < 2; ++line)
-            for (int i = 0; i < (line == 0 ? H : W); ++i) {
+        // The shape lies within 15 pixels of its centre; look a little wider.
+        for (int line = 0; line < 2; ++line) {
+            const int across = line == 0 ? centre.y : centre.x;
+            const int along = line == 0 ? centre.x : centre.y;
+            for (int i = across - 17; i <= across + 17; ++i) {
                 int runs = 0;
                 bool previous = false;
-                for (int j = 0; j < (line == 0 ? W : H); ++j) {
+                for (int j = along - 17; j <= along + 17; ++j) {
                     const Pixel p =
                         line == 0 ? bench.canvas->PixelAt(j, i) : bench.canvas->PixelAt(i, j);
                     const bool painted = p != kSentinel;
@@ -531,6 +536,7 @@ TEST(CanvasTest, ConvexShapesPaintWithoutGaps)
                 }
                 ASSERT_LE(runs, 1) << (line == 0 ? "row " : "column ") << i << ", round " << round;
             }
+        }
     }
 }
 
