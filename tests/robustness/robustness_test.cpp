@@ -15,6 +15,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -364,6 +365,12 @@ const FileRow kFileRows[] = {
      }},
 };
 
+// Rows print as their names in test listings.
+void PrintTo(const FileRow& row, std::ostream* os)
+{
+    *os << row.name;
+}
+
 class BadFile : public ::testing::TestWithParam<FileRow> {
   protected:
     void SetUp() override
@@ -524,6 +531,11 @@ const ViewRow kViewRows[] = {
      },
      Picture::Unchanged},
 };
+
+void PrintTo(const ViewRow& row, std::ostream* os)
+{
+    *os << row.name;
+}
 
 class CornerView : public ::testing::TestWithParam<ViewRow> {};
 
