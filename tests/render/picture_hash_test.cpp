@@ -1,0 +1,190 @@
+// The pictures of a handful of views, pinned by hash, so that work on the
+// speed of the renderer can never change a pixel or a bit of a projection.
+// Each view is built as the window builds it: choose the example (ResetView
+// and the generator), redraw, then every bar message or drag step followed by
+// a redraw. The hashes were taken from the renderer before any optimisation.
+#include <cstdint>
+#include <cstring>
+#include <initializer_list>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "render/SurfaceRenderer.h"
+#include "scene/Examples.h"
+#include "view/ViewControls.h"
+
+using namespace hyt;
+
+namespace {
+
+// FNV-1a, 64 bits, fed byte by byte.
+class Fnv1a {
+  public:
+    void Add(const void* data, std::size_t size)
+    {
+        const auto* bytes = static_cast<const unsigned char*>(data);
+        for (std::size_t i = 0; i < size; ++i) {
+            value ^= bytes[i];
+            value *= 0x100000001b3u;
+        }
+    }
+    // A 32-bit word as four bytes, least significant first, on any host.
+    void AddWord(std::uint32_t word)
+    {
+        const unsigned char bytes[4] = {
+            static_cast<unsigned char>(word), static_cast<unsigned char>(word >> 8),
+            static_cast<unsigned char>(word >> 16), static_cast<unsigned char>(word >> 24)};
+        Add(bytes, 4);
+    }
+    std::uint64_t Value() const { return value; }
+
+  private:
+    std::uint64_t value = 0xcbf29ce484222325u;
+};
+
+// The 673 x 496 shown pixels, row by row.
+std::uint64_t PictureHash(const Canvas& canvas)
+{
+    Fnv1a hash;
+    for (int y = 0; y < Canvas::kShownHeight; ++y)
+        for (int x = 0; x < Canvas::kShownWidth; ++x)
+            hash.AddWord(canvas.PixelAt(x, y));
+    return hash.Value();
+}
+
+// Every bit of the projections and the vertex colours the redraw left.
+std::uint64_t ProjectionHash(const SceneState& scene)
+{
+    Fnv1a hash;
+    for (const Vec3& v : scene.vertices) {
+        for (double d : {v.x, v.y, v.z}) {
+            std::uint64_t bits;
+            std::memcpy(&bits, &d, sizeof bits);
+            hash.AddWord(std::uint32_t(bits));
+            hash.AddWord(std::uint32_t(bits >> 32));
+        }
+    }
+    for (COLORREF c : scene.vertexColor)
+        hash.AddWord(c);
+    return hash.Value();
+}
+
+struct Step {
+    enum Kind { Distance, Zoom, Drag } kind;
+    int a = 0; // Distance: thumb position; Zoom: thumb position; Drag: dx
+    int b = 0; // Drag: dy
+};
+
+enum class Mode { Colour, Plain };
+
+struct View {
+    const char* name;
+    int example; // index into kExamples
+    Mode mode;
+    std::initializer_list<Step> steps;
+    DrawingOrder order;
+    std::uint64_t picture;
+    std::uint64_t projection;
+};
+
+constexpr int kRadialSine = 0, kDampedWave = 1, kSineProduct = 2, kSineTimesX = 3, kMandelbrot = 4;
+
+// The cursor starts here; each drag step moves it by (dx, dy) screen pixels.
+constexpr POINT kDragStart{400, 300};
+
+void BuildView(SceneState& scene, Canvas& canvas, const View& view)
+{
+    SelectExample(scene, kExamples[std::size_t(view.example)].label, nullptr);
+    if (view.mode == Mode::Plain)
+        ToggleColorMode(scene);
+    RedrawSurface(scene, canvas);
+    POINT cursor = kDragStart;
+    bool dragging = false;
+    for (const Step& step : view.steps) {
+        switch (step.kind) {
+        case Step::Distance:
+            DistanceBarStep(scene, SB_THUMBTRACK, unsigned(step.a));
+            break;
+        case Step::Zoom:
+            ZoomBarStep(scene, SB_THUMBTRACK, unsigned(step.a));
+            break;
+        case Step::Drag:
+            if (!dragging) {
+                BeginDrag(scene, cursor);
+                dragging = true;
+            }
+            cursor = {cursor.x + step.a, cursor.y + step.b};
+            ASSERT_TRUE(DragStep(scene, cursor));
+            break;
+        }
+        RedrawSurface(scene, canvas);
+    }
+}
+
+} // namespace
+
+TEST(PictureHash, EveryPinnedViewDrawsTheSamePixelsAndProjections)
+{
+    // Drag steps to the right turn the eye to the low rows' side (a little)
+    // and on to the low columns' side (a lot); to the left, to the high rows'
+    // side; downward steps raise the eye. The close-ups leave corners behind
+    // the eye and cells that reach far outside the picture.
+    // clang-format off
+    const View views[] = {
+        {"RadialSine", kRadialSine, Mode::Colour, {},
+         DrawingOrder::HighColumns, 0x657ad8e0bdbaca49u, 0x2c8b383ede0c76cu},
+        {"DampedWave", kDampedWave, Mode::Colour, {},
+         DrawingOrder::HighColumns, 0xe450d04d442c87c3u, 0x304490d5775d2913u},
+        {"SineProduct", kSineProduct, Mode::Colour, {},
+         DrawingOrder::HighColumns, 0xc2c052023647d02fu, 0xede3b339058bcb68u},
+        {"SineTimesX", kSineTimesX, Mode::Colour, {},
+         DrawingOrder::HighColumns, 0xad624da31023bb8fu, 0x37b0f10526a5ef55u},
+        {"Mandelbrot", kMandelbrot, Mode::Colour, {},
+         DrawingOrder::HighColumns, 0x5b265ef0e788fa0au, 0xde9644f295ebebd6u},
+        {"RadialSinePlain", kRadialSine, Mode::Plain, {},
+         DrawingOrder::HighColumns, 0xf4bbecd9a814dd81u, 0x2c8b383ede0c76cu},
+        {"DampedWavePlain", kDampedWave, Mode::Plain, {},
+         DrawingOrder::HighColumns, 0xb112b124146922f3u, 0x304490d5775d2913u},
+        {"SineProductPlain", kSineProduct, Mode::Plain, {},
+         DrawingOrder::HighColumns, 0xab54e0f90000fc87u, 0xede3b339058bcb68u},
+        {"SineTimesXPlain", kSineTimesX, Mode::Plain, {},
+         DrawingOrder::HighColumns, 0x6e369998ef82f64fu, 0x37b0f10526a5ef55u},
+        {"MandelbrotPlain", kMandelbrot, Mode::Plain, {},
+         DrawingOrder::HighColumns, 0xc8d28d4ba9b3482au, 0xde9644f295ebebd6u},
+        {"MandelbrotCloseUp", kMandelbrot, Mode::Colour,
+         {{Step::Distance, 30}, {Step::Zoom, 0}},
+         DrawingOrder::HighColumns, 0xfe8b37f264e7e05cu, 0x1ce694790ae44392u},
+        {"SineProductCloseUpPlain", kSineProduct, Mode::Plain,
+         {{Step::Distance, 30}, {Step::Zoom, 0}},
+         DrawingOrder::HighColumns, 0xd6ee0933ec01d9d1u, 0xdf1dee6316de6691u},
+        {"MandelbrotTurnedLowRows", kMandelbrot, Mode::Colour,
+         {{Step::Drag, 10, 0}, {Step::Drag, 10, 0}, {Step::Drag, 10, 0}},
+         DrawingOrder::LowRows, 0x872368cbe8f8722du, 0x389a23940a09ae12u},
+        {"MandelbrotTurnedLowColumns", kMandelbrot, Mode::Colour,
+         {{Step::Drag, 100, 0}, {Step::Drag, 100, 0}, {Step::Drag, 100, 0}, {Step::Drag, 100, 0}},
+         DrawingOrder::LowColumns, 0x3f91baafeb3a4e24u, 0xdf88ccb0ebd518bau},
+        {"MandelbrotTurnedHighRows", kMandelbrot, Mode::Colour,
+         {{Step::Drag, -100, 0}, {Step::Drag, -100, 0}, {Step::Drag, -100, 0}, {Step::Drag, -100, 0}},
+         DrawingOrder::HighRows, 0x87052b1da8c834eau, 0x34cc78b3c4528e7eu},
+        {"DampedWaveTurnedFromAbove", kDampedWave, Mode::Colour,
+         {{Step::Drag, 0, 50}, {Step::Drag, 0, 50}, {Step::Drag, 30, 20}},
+         DrawingOrder::LowRows, 0xe261be413e2d7dfu, 0x769e635956c5132eu},
+        {"MandelbrotTurnedCloseUp", kMandelbrot, Mode::Colour,
+         {{Step::Distance, 30}, {Step::Zoom, 0}, {Step::Drag, 60, -40}, {Step::Drag, 60, -40}},
+         DrawingOrder::LowRows, 0xda0c54d68c8d1b8fu, 0x7d6ec39d1b1bbbc3u},
+    };
+    // clang-format on
+
+    auto canvas = std::make_unique<Canvas>();
+    for (const View& view : views) {
+        SCOPED_TRACE(view.name);
+        auto scene = std::make_unique<SceneState>();
+        BuildView(*scene, *canvas, view);
+        EXPECT_EQ(ChooseDrawingOrder(scene->eye.y, scene->eye.z), view.order);
+        const std::uint64_t picture = PictureHash(*canvas);
+        const std::uint64_t projection = ProjectionHash(*scene);
+        EXPECT_EQ(picture, view.picture) << std::hex << "picture 0x" << picture;
+        EXPECT_EQ(projection, view.projection) << std::hex << "projection 0x" << projection;
+    }
+}
