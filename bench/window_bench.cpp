@@ -1,0 +1,112 @@
+// hyt-bench-window: one drag step in the main window, on the offscreen
+// platform: the mouse-move event sent to CSurfaceDlg with the left button
+// held, its DragStep and redraw, and the synchronous repaint that paints the
+// picture into the window's backing store. The steps go 5 pixels right and
+// back, so the view stays near Mandelbrot's reset view.
+//
+//   hyt-bench-window --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QMouseEvent>
+#include <memory>
+
+#include "scene/SceneState.h"
+#include "ui/SurfaceDlg.h"
+
+using namespace hyt;
+
+namespace {
+
+// The window showing Mandelbrot's reset view, with the left button held
+// down over the picture.
+struct DraggedWindow {
+    std::unique_ptr<SceneState> scene = std::make_unique<SceneState>();
+    std::unique_ptr<CSurfaceDlg> dialog;
+    QPoint cursor = CSurfaceDlg::PictureRect().center();
+
+    bool Open()
+    {
+        dialog = std::make_unique<CSurfaceDlg>(*scene);
+        dialog->show();
+        QApplication::processEvents();
+        auto* examples = dialog->findChild<QComboBox*>(QStringLiteral("IDC_EXAMPLE_COMBO"));
+        const int index =
+            examples != nullptr ? examples->findText(QStringLiteral("Mandelbrot")) : -1;
+        if (index < 0)
+            return false;
+        examples->setCurrentIndex(index);
+        dialog->OnExampleSelChange(index);
+        Send(QEvent::MouseButtonPress, Qt::LeftButton);
+        QApplication::processEvents();
+        return scene->dragging == 1 && dialog->HasPicture();
+    }
+
+    void Send(QEvent::Type type, Qt::MouseButton button)
+    {
+        const QPointF local(cursor);
+        QMouseEvent event(type, local, dialog->mapToGlobal(local), button,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(dialog.get(), &event);
+    }
+
+    // One move of dx pixels, then the paint it asked for, done now.
+    void Step(int dx)
+    {
+        cursor.rx() += dx;
+        Send(QEvent::MouseMove, Qt::NoButton);
+        dialog->repaint(CSurfaceDlg::PictureRect());
+    }
+};
+
+void BM_WindowDragStep(benchmark::State& state)
+{
+    DraggedWindow window;
+    if (!window.Open()) {
+        state.SkipWithError("the window did not show Mandelbrot with the button held");
+        return;
+    }
+    int dx = 5;
+    for (auto _ : state) {
+        window.Step(dx);
+        dx = -dx;
+    }
+    window.Send(QEvent::MouseButtonRelease, Qt::LeftButton);
+}
+
+// The paint alone: the last picture drawn into the backing store, no redraw.
+void BM_WindowPaintOnly(benchmark::State& state)
+{
+    DraggedWindow window;
+    if (!window.Open()) {
+        state.SkipWithError("the window did not show Mandelbrot with the button held");
+        return;
+    }
+    for (auto _ : state)
+        window.dialog->repaint(CSurfaceDlg::PictureRect());
+    window.Send(QEvent::MouseButtonRelease, Qt::LeftButton);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // No display is needed unless the caller chose a platform.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::RegisterBenchmark("BM_WindowDragStep/Mandelbrot", BM_WindowDragStep)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("BM_WindowPaintOnly/Mandelbrot", BM_WindowPaintOnly)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
