@@ -7,6 +7,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <memory>
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -187,4 +188,94 @@ TEST(PictureHash, EveryPinnedViewDrawsTheSamePixelsAndProjections)
         EXPECT_EQ(picture, view.picture) << std::hex << "picture 0x" << picture;
         EXPECT_EQ(projection, view.projection) << std::hex << "projection 0x" << projection;
     }
+}
+
+namespace {
+
+// The mesh as plainly as it can be drawn: every drawn cell a whole Polygon,
+// its outline complete, from the projections the redraw left in vertices.
+void DrawPlainly(const SceneState& scene, Canvas& canvas)
+{
+    canvas.Clear(Rgb(0, 0, 0));
+    canvas.SetPen(kOutlineColor);
+    canvas.SetBrush(kPlainFillColor);
+    auto cell = [&](int i, int j, const int(&di)[4], const int(&dj)[4]) {
+        POINT corners[4];
+        for (int c = 0; c < 4; ++c) {
+            const Vec3& v = scene.vertices[std::size_t((i + di[c]) * kGridSize + j + dj[c])];
+            if (v.z == 0.0)
+                return;
+            corners[c] = {ToPixel(v.x + kPictureCenterX), ToPixel(v.y + kPictureCenterY)};
+        }
+        if (scene.colorMode == 1)
+            canvas.SetBrush(scene.vertexColor[std::size_t(i * kGridSize + j)]);
+        canvas.Polygon(corners, 4);
+    };
+    constexpr int lowFirstI[4] = {0, 1, 1, 0}, lowFirstJ[4] = {0, 0, 1, 1};
+    constexpr int lowRowsI[4] = {1, 0, 0, 1}, lowRowsJ[4] = {0, 0, 1, 1};
+    constexpr int lowColsI[4] = {0, 1, 1, 0}, lowColsJ[4] = {1, 1, 0, 0};
+    switch (ChooseDrawingOrder(scene.eye.y, scene.eye.z)) {
+    case DrawingOrder::HighColumns:
+        for (int j = 0; j < 99; ++j)
+            for (int i = 0; i < 99; ++i)
+                cell(i, j, lowFirstI, lowFirstJ);
+        break;
+    case DrawingOrder::LowRows:
+        for (int i = 98; i >= 0; --i)
+            for (int j = 0; j < 99; ++j)
+                cell(i, j, lowRowsI, lowRowsJ);
+        break;
+    case DrawingOrder::LowColumns:
+        for (int j = 98; j >= 0; --j)
+            for (int i = 0; i < 99; ++i)
+                cell(i, j, lowColsI, lowColsJ);
+        break;
+    case DrawingOrder::HighRows:
+        for (int i = 0; i < 99; ++i)
+            for (int j = 0; j < 99; ++j)
+                cell(i, j, lowFirstI, lowFirstJ);
+        break;
+    }
+}
+
+} // namespace
+
+// Beyond the pinned views: random walks of drags and bar moves over every
+// example, each picture compared in full with the plain drawing.
+TEST(PictureHash, RandomViewsMatchTheMeshDrawnPlainly)
+{
+    std::mt19937 random(20240611u);
+    auto canvas = std::make_unique<Canvas>();
+    auto plain = std::make_unique<Canvas>();
+    auto scene = std::make_unique<SceneState>();
+    int compared = 0;
+    for (int walk = 0; walk < 10; ++walk) {
+        SelectExample(*scene, kExamples[std::size_t(walk) % kExamples.size()].label, nullptr);
+        if (walk % 3 == 2)
+            ToggleColorMode(*scene);
+        POINT cursor = kDragStart;
+        BeginDrag(*scene, cursor);
+        for (int step = 0; step < 8; ++step) {
+            switch (random() % 4) {
+            case 0:
+                DistanceBarStep(*scene, SB_THUMBTRACK, 30 + unsigned(random() % 271));
+                break;
+            case 1:
+                ZoomBarStep(*scene, SB_THUMBTRACK, unsigned(random() % 51));
+                break;
+            default:
+                cursor.x += int(random() % 401) - 200;
+                cursor.y += int(random() % 401) - 200;
+                DragStep(*scene, cursor);
+                break;
+            }
+            RedrawSurface(*scene, *canvas);
+            DrawPlainly(*scene, *plain);
+            SCOPED_TRACE(testing::Message() << "walk " << walk << ", step " << step);
+            ASSERT_EQ(PictureHash(*canvas), PictureHash(*plain));
+            ++compared;
+        }
+        EndDrag(*scene);
+    }
+    EXPECT_EQ(compared, 80);
 }
