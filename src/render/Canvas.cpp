@@ -471,10 +471,8 @@ void Canvas::FillAny(const POINT* corners, int count, int firstRow, int endRow)
 
 // ---- Polygon --------------------------------------------------------------
 
-void Canvas::Polygon(const POINT* corners, int count)
+bool Canvas::FillPolygon(const POINT* corners, int count)
 {
-    if (corners == nullptr || count < 1)
-        return;
     int minX = corners[0].x;
     int maxX = minX;
     int minY = corners[0].y;
@@ -487,7 +485,7 @@ void Canvas::Polygon(const POINT* corners, int count)
     }
     // Fill and outline both lie within the corners' bounds.
     if (maxX < 0 || minX >= kWidth || maxY < 0 || minY >= kHeight)
-        return;
+        return false;
 
     // Rows from the highest corner down to just above the lowest (top-left rule).
     const int firstRow = std::max(minY, 0);
@@ -499,7 +497,15 @@ void Canvas::Polygon(const POINT* corners, int count)
         else
             FillAny(corners, count, firstRow, endRow);
     }
+    return true;
+}
 
+void Canvas::Polygon(const POINT* corners, int count)
+{
+    if (corners == nullptr || count < 1)
+        return;
+    if (!FillPolygon(corners, count))
+        return;
     if (count <= 2) {
         // One corner: its pixel. Two: there and back along the same pixels.
         DrawSegment(corners[0], corners[count - 1]);
@@ -508,6 +514,15 @@ void Canvas::Polygon(const POINT* corners, int count)
     for (int i = 0; i + 1 < count; ++i)
         DrawSegment(corners[i], corners[i + 1]);
     DrawSegment(corners[count - 1], corners[0]);
+}
+
+void Canvas::Quad(const POINT* corners, unsigned segments)
+{
+    if (corners == nullptr || !FillPolygon(corners, 4))
+        return;
+    for (int i = 0; i < 4; ++i)
+        if (segments & (1u << i))
+            DrawSegment(corners[i], corners[(i + 1) & 3]);
 }
 
 } // namespace hyt

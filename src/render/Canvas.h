@@ -61,10 +61,19 @@ class Canvas {
     // nothing; one or two corners, or a polygon of no area, draw the outline only.
     void Polygon(const POINT* corners, int count);
 
+    // Polygon(corners, 4) with only some segments of the outline: bit i of
+    // segments draws the segment from corner i to corner i + 1 (bit 3: from
+    // corner 3 to corner 0). A mesh leaves out a segment that a later cell
+    // draws again: the later, identical segment sets every one of its pixels.
+    void Quad(const POINT* corners, unsigned segments);
+
     const Pixel* Pixels() const { return pixels.data(); }
     Pixel PixelAt(int x, int y) const { return pixels[std::size_t(y) * kWidth + x]; }
 
   private:
+    // The fill of Polygon; false when the corners' bounds miss the canvas,
+    // so that no outline can touch it either.
+    bool FillPolygon(const POINT* corners, int count);
     // An edge of a polygon that crosses some rows of the canvas, top end first.
     struct Edge {
         std::int64_t xTop, yTop, dx, dy; // dy > 0

@@ -2,6 +2,7 @@
 // projections and colours, then the cells far to near.
 #include "render/SurfaceRenderer.h"
 
+#include <array>
 #include <climits>
 #include <cmath>
 
@@ -41,34 +42,93 @@ DrawingOrder ChooseDrawingOrder(double eyeY, double eyeZ)
 
 namespace {
 
-// Corner offsets (row, column) of cell (i, j) in the order its outline runs.
-struct CornerOrder {
+constexpr int kCells = kGridSize - 1; // cells run 0..98 on both axes
+
+// A drawing order's corner order for cell (i, j), as offsets (row, column) in
+// the order its outline runs, and the two neighbours it draws after the cell:
+// the one across a row edge (row i + laterRow) and the one across a column
+// edge (column j + laterColumn).
+struct CellOrder {
     int di[4];
     int dj[4];
+    int laterRow;
+    int laterColumn;
+
+    // Bit of the outline segment that runs along the grid edge shared with
+    // the later neighbour across a row edge (both corners on one row), or
+    // across a column edge (both corners on one column).
+    constexpr unsigned RowEdgeBit() const { return EdgeBit(true); }
+    constexpr unsigned ColumnEdgeBit() const { return EdgeBit(false); }
+
+  private:
+    constexpr unsigned EdgeBit(bool alongRow) const
+    {
+        const int sharedRow = laterRow > 0 ? 1 : 0;       // the row edge at di = sharedRow
+        const int sharedColumn = laterColumn > 0 ? 1 : 0; // the column edge at dj = sharedColumn
+        for (int s = 0; s < 4; ++s) {
+            const int t = (s + 1) & 3;
+            if (alongRow && di[s] == sharedRow && di[t] == sharedRow)
+                return 1u << s;
+            if (!alongRow && dj[s] == sharedColumn && dj[t] == sharedColumn)
+                return 1u << s;
+        }
+        return 0;
+    }
 };
 
-constexpr CornerOrder kLowFirst{{0, 1, 1, 0}, {0, 0, 1, 1}};     // orders 1 and 4
-constexpr CornerOrder kLowRowsOrder{{1, 0, 0, 1}, {0, 0, 1, 1}}; // order 2
-constexpr CornerOrder kLowColsOrder{{0, 1, 1, 0}, {1, 1, 0, 0}}; // order 3
+constexpr CellOrder kHighColumnsOrder{{0, 1, 1, 0}, {0, 0, 1, 1}, +1, +1}; // order 1
+constexpr CellOrder kLowRowsOrder{{1, 0, 0, 1}, {0, 0, 1, 1}, -1, +1};     // order 2
+constexpr CellOrder kLowColumnsOrder{{0, 1, 1, 0}, {1, 1, 0, 0}, +1, -1};  // order 3
+constexpr CellOrder kHighRowsOrder{{0, 1, 1, 0}, {0, 0, 1, 1}, +1, +1};    // order 4
+
+static_assert(kHighColumnsOrder.RowEdgeBit() == 2 && kHighColumnsOrder.ColumnEdgeBit() == 4);
+static_assert(kLowRowsOrder.RowEdgeBit() == 2 && kLowRowsOrder.ColumnEdgeBit() == 4);
+static_assert(kLowColumnsOrder.RowEdgeBit() == 2 && kLowColumnsOrder.ColumnEdgeBit() == 4);
 
 struct PixelVertex {
     POINT point;
     bool visible;
 };
 
-void DrawCell(const SceneState& scene, Canvas& canvas, const PixelVertex* pixels,
-              const CornerOrder& order, int i, int j, bool colored)
+// Whether each cell is drawn (all four corners visible), with a border of
+// cells that are never drawn, so that a neighbour's index never leaves it.
+// Cell (i, j) is at (i + 1) * kStride + (j + 1).
+constexpr int kStride = kCells + 2;
+using CellFlags = std::array<bool, std::size_t(kStride) * kStride>;
+
+void FindDrawnCells(const PixelVertex* pixels, CellFlags& drawn)
 {
-    POINT corners[4];
-    for (int c = 0; c < 4; ++c) {
-        const PixelVertex& v = pixels[(i + order.di[c]) * kGridSize + (j + order.dj[c])];
-        if (!v.visible)
-            return; // a cell with any hidden corner is left out entirely
-        corners[c] = v.point;
+    for (int i = 0; i < kCells; ++i) {
+        const PixelVertex* low = pixels + i * kGridSize;
+        const PixelVertex* high = low + kGridSize;
+        bool* row = drawn.data() + (i + 1) * kStride + 1;
+        for (int j = 0; j < kCells; ++j)
+            row[j] = low[j].visible & high[j].visible & high[j + 1].visible & low[j + 1].visible;
     }
+}
+
+// One cell: left out entirely when a corner is hidden. Of the outline, the
+// two segments along edges that a later cell draws again are left to it: the
+// same segment drawn later sets the same pixels to the same colour, and
+// nothing reads a pixel in between, so the picture is the same.
+template <const CellOrder& order>
+void DrawCell(const SceneState& scene, Canvas& canvas, const PixelVertex* pixels,
+              const CellFlags& drawn, int i, int j, bool colored)
+{
+    const int cell = (i + 1) * kStride + (j + 1);
+    if (!drawn[std::size_t(cell)])
+        return;
+    POINT corners[4];
+    for (int c = 0; c < 4; ++c)
+        corners[c] = pixels[(i + order.di[c]) * kGridSize + (j + order.dj[c])].point;
+    unsigned segments = 0xF;
+    if (drawn[std::size_t(cell + order.laterRow * kStride)])
+        segments &= ~order.RowEdgeBit();
+    if (drawn[std::size_t(cell + order.laterColumn)])
+        segments &= ~order.ColumnEdgeBit();
     if (colored)
         canvas.SetBrush(scene.vertexColor[i * kGridSize + j]);
-    canvas.Polygon(corners, 4);
+    canvas.Quad(corners, segments);
 }
 
 } // namespace
@@ -107,28 +167,30 @@ void RedrawSurface(SceneState& scene, Canvas& canvas)
     canvas.SetPen(kOutlineColor);
     canvas.SetBrush(kPlainFillColor);
     const bool colored = scene.colorMode == 1;
-    constexpr int last = kGridSize - 2; // cells run 0..98 on both axes
+    constexpr int last = kCells - 1;
+    static CellFlags drawn{}; // its border stays false
+    FindDrawnCells(pixels, drawn);
 
     switch (ChooseDrawingOrder(scene.eye.y, scene.eye.z)) {
     case DrawingOrder::HighColumns:
         for (int j = 0; j <= last; ++j)
             for (int i = 0; i <= last; ++i)
-                DrawCell(scene, canvas, pixels, kLowFirst, i, j, colored);
+                DrawCell<kHighColumnsOrder>(scene, canvas, pixels, drawn, i, j, colored);
         break;
     case DrawingOrder::LowRows:
         for (int i = last; i >= 0; --i)
             for (int j = 0; j <= last; ++j)
-                DrawCell(scene, canvas, pixels, kLowRowsOrder, i, j, colored);
+                DrawCell<kLowRowsOrder>(scene, canvas, pixels, drawn, i, j, colored);
         break;
     case DrawingOrder::LowColumns:
         for (int j = last; j >= 0; --j)
             for (int i = 0; i <= last; ++i)
-                DrawCell(scene, canvas, pixels, kLowColsOrder, i, j, colored);
+                DrawCell<kLowColumnsOrder>(scene, canvas, pixels, drawn, i, j, colored);
         break;
     case DrawingOrder::HighRows:
         for (int i = 0; i <= last; ++i)
             for (int j = 0; j <= last; ++j)
-                DrawCell(scene, canvas, pixels, kLowFirst, i, j, colored);
+                DrawCell<kHighRowsOrder>(scene, canvas, pixels, drawn, i, j, colored);
         break;
     }
 }
