@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -281,13 +282,28 @@ void Canvas::Walk(std::size_t index, std::int64_t steps, std::int64_t du, std::i
 // pair up into the spans [t0, t1), [t2, t3), ... of the row. Sampling the
 // corners' own lattice keeps the fill inside the outline, with no gap between.
 
-// [left, right) of row y; nothing when right <= left.
+// [left, right) of row y; nothing when right <= left. Mesh spans are mostly a
+// few pixels wide, so the stores are fixed groups that may overlap (the same
+// colour twice) rather than a loop whose length the branches must guess.
 void Canvas::FillSpan(int y, int left, int right)
 {
+    const int width = right - left;
+    if (width <= 0)
+        return;
     const Pixel color = brush; // a local: no pixel can be it
-    Pixel* row = pixels.data() + std::size_t(y) * kWidth;
-    for (int x = left; x < right; ++x)
-        row[x] = color;
+    Pixel* span = pixels.data() + std::size_t(y) * kWidth + left;
+    if (width <= 4) {
+        // {0, w - 1, (w - 1) / 2, w / 2} covers 0..w-1 for w = 1..4.
+        span[0] = color;
+        span[width - 1] = color;
+        span[(width - 1) >> 1] = color;
+        span[width >> 1] = color;
+        return;
+    }
+    const Pixel four[4] = {color, color, color, color};
+    for (int x = 0; x < width - 4; x += 4)
+        std::memcpy(span + x, four, sizeof four);
+    std::memcpy(span + width - 4, four, sizeof four);
 }
 
 namespace {
@@ -343,17 +359,17 @@ void Canvas::FillQuad(const POINT* corners, int firstRow, int endRow)
         turn[i] = (std::int64_t(q.x) - p.x) * (std::int64_t(r.y) - q.y) -
                   (std::int64_t(q.y) - p.y) * (std::int64_t(r.x) - q.x);
     }
-    const bool convex = (turn[0] > 0 && turn[1] > 0 && turn[2] > 0 && turn[3] > 0) ||
-                        (turn[0] < 0 && turn[1] < 0 && turn[2] < 0 && turn[3] < 0);
+    const bool clockwise = turn[0] > 0 && turn[1] > 0 && turn[2] > 0 && turn[3] > 0;
+    const bool convex = clockwise || (turn[0] < 0 && turn[1] < 0 && turn[2] < 0 && turn[3] < 0);
     if (convex) {
         // A column between two corners' columns needs no holding when they are
         // both on the canvas's columns (or just right of them).
         const auto [left, right] =
             std::minmax({corners[0].x, corners[1].x, corners[2].x, corners[3].x});
         if (left >= 0 && right <= kWidth)
-            FillConvexQuad<false>(corners, firstRow, endRow);
+            FillConvexQuad<false>(corners, clockwise, firstRow, endRow);
         else
-            FillConvexQuad<true>(corners, firstRow, endRow);
+            FillConvexQuad<true>(corners, clockwise, firstRow, endRow);
         return;
     }
     int columns[kHeight][4];
@@ -388,35 +404,41 @@ void Canvas::FillQuad(const POINT* corners, int firstRow, int endRow)
 
 // Rows [firstRow, endRow) of a strictly convex quadrilateral: its top corner
 // leads one chain forward and one backward to its bottom corner, and on every
-// row each chain has exactly one edge holding it.
-template <bool clamp> void Canvas::FillConvexQuad(const POINT* corners, int firstRow, int endRow)
+// row each chain has exactly one edge holding it. The forward chain is the
+// right one when the corners turn clockwise on the screen (turn > 0, rows
+// growing downward); since the left boundary never passes the right one and
+// ceil keeps that order, the span is [left chain, right chain) on every row.
+template <bool clamp>
+void Canvas::FillConvexQuad(const POINT* corners, bool clockwise, int firstRow, int endRow)
 {
     int top = 0;
     for (int i = 1; i < 4; ++i)
         if (corners[i].y < corners[top].y)
             top = i;
     // Each chain's current edge runs from corner at to corner at + step.
-    int atA = top, atB = top;
+    const int leftStep = clockwise ? 3 : 1;
+    const int rightStep = 4 - leftStep;
+    int atLeft = top, atRight = top;
     auto advance = [corners](int& at, int step, int y) {
         while (corners[(at + step) & 3].y <= y)
             at = (at + step) & 3;
         return EdgeStep::Start(corners[at], corners[(at + step) & 3], y);
     };
-    EdgeStep a = advance(atA, 1, firstRow);
-    EdgeStep b = advance(atB, 3, firstRow);
+    EdgeStep left = advance(atLeft, leftStep, firstRow);
+    EdgeStep right = advance(atRight, rightStep, firstRow);
     for (int y = firstRow;;) {
-        const int bandEnd = std::min({a.bottom, b.bottom, endRow});
+        const int bandEnd = std::min({left.bottom, right.bottom, endRow});
         for (; y < bandEnd; ++y) {
-            const std::int64_t ta = a.Next<clamp>();
-            const std::int64_t tb = b.Next<clamp>();
-            FillSpan(y, int(std::min(ta, tb)), int(std::max(ta, tb)));
+            const std::int64_t tl = left.Next<clamp>();
+            const std::int64_t tr = right.Next<clamp>();
+            FillSpan(y, int(tl), int(tr));
         }
         if (y >= endRow)
             return;
-        if (a.bottom == y)
-            a = advance(atA, 1, y);
-        if (b.bottom == y)
-            b = advance(atB, 3, y);
+        if (left.bottom == y)
+            left = advance(atLeft, leftStep, y);
+        if (right.bottom == y)
+            right = advance(atRight, rightStep, y);
     }
 }
 

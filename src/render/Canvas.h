@@ -81,7 +81,8 @@ class Canvas {
     };
 
     void FillQuad(const POINT* corners, int firstRow, int endRow);
-    template <bool clamp> void FillConvexQuad(const POINT* corners, int firstRow, int endRow);
+    template <bool clamp>
+    void FillConvexQuad(const POINT* corners, bool clockwise, int firstRow, int endRow);
     void FillAny(const POINT* corners, int count, int firstRow, int endRow);
     void FillSpan(int y, int left, int right);
     void DrawSegment(POINT a, POINT b);
