@@ -2,12 +2,6 @@
 
 namespace hyt {
 
-Vec3 IntersectRayPlane(Vec3 p, Vec3 d, Vec3 m, Vec3 n)
-{
-    const double t = Dot(n, Subtract(m, p)) / Dot(n, d);
-    return Add(p, Scale(t, d));
-}
-
 bool UpdateCameraFrame(SceneState& scene)
 {
     scene.toEye = Subtract(scene.eye, scene.target);
@@ -27,14 +21,20 @@ bool UpdateCameraFrame(SceneState& scene)
     return true;
 }
 
+ProjectionFrame TakeProjectionFrame(const SceneState& scene)
+{
+    return {scene.eye,
+            scene.planeCenter,
+            scene.toEye,
+            scene.right,
+            scene.up,
+            scene.zoomLevel,
+            Subtract(scene.eye, scene.planeCenter)};
+}
+
 ProjectedPoint ProjectPoint(const SceneState& scene, Vec3 p)
 {
-    if (!(Dot(Subtract(scene.eye, p), Subtract(scene.eye, scene.planeCenter)) > 0.0))
-        return {0.0, 0.0, 0.0};
-    const Vec3 q = IntersectRayPlane(p, Subtract(scene.eye, p), scene.planeCenter, scene.toEye);
-    const Vec3 s = Scale(scene.zoomLevel, q);
-    const Vec3 offset = Subtract(s, scene.planeCenter);
-    return {Dot(offset, scene.right), Dot(offset, scene.up), 1.0};
+    return Project(TakeProjectionFrame(scene), p);
 }
 
 } // namespace hyt

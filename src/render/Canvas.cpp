@@ -96,16 +96,6 @@ Canvas::Canvas() : pen(ToPixel(0)), brush(ToPixel(0))
     pixels.fill(ToPixel(0));
 }
 
-void Canvas::SetPen(COLORREF color)
-{
-    pen = ToPixel(color);
-}
-
-void Canvas::SetBrush(COLORREF color)
-{
-    brush = ToPixel(color);
-}
-
 void Canvas::Clear(COLORREF color)
 {
     pixels.fill(ToPixel(color));

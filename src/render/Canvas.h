@@ -43,8 +43,8 @@ class Canvas {
         return 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
     }
 
-    void SetPen(COLORREF color);
-    void SetBrush(COLORREF color);
+    void SetPen(COLORREF color) { pen = ToPixel(color); }
+    void SetBrush(COLORREF color) { brush = ToPixel(color); }
 
     // Sets every pixel, shown or not, to one colour.
     void Clear(COLORREF color);

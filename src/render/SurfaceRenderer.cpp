@@ -153,10 +153,10 @@ void RedrawSurface(SceneState& scene, Canvas& canvas)
     }
 
     static PixelVertex pixels[kVertexCount];
+    const ProjectionFrame frame = TakeProjectionFrame(scene);
     for (int k = 0; k < kVertexCount; ++k) {
         // Without a sound frame nothing is in front of the eye.
-        const ProjectedPoint p =
-            frameSound ? ProjectPoint(scene, scene.vertices[k]) : ProjectedPoint{};
+        const ProjectedPoint p = frameSound ? Project(frame, scene.vertices[k]) : ProjectedPoint{};
         scene.vertices[k] = {p.screenX, p.screenY, p.visible};
         scene.vertexColor[k] =
             scene.palette[ColorIndex(scene.heights[k], scene.minHeight, scene.maxHeight)];
