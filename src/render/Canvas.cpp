@@ -131,24 +131,29 @@ void Canvas::Rectangle(int left, int top, int right, int bottom)
 
 // ---- Segments -------------------------------------------------------------
 
+// The usual case, a mesh edge wholly on the canvas: the same walk as Trace
+// from step 0, where no division is needed.
+void Canvas::DrawSegmentOnCanvas(POINT a, POINT b)
+{
+    const int dx = b.x - a.x;
+    const int dy = b.y - a.y;
+    if (std::abs(dx) >= std::abs(dy)) {
+        if (dx < 0)
+            std::swap(a, b);
+        const int du = std::abs(dx);
+        Walk<1, kWidth>(std::size_t(a.y) * kWidth + a.x, du, du, b.y - a.y, du);
+    } else {
+        if (dy < 0)
+            std::swap(a, b);
+        const int du = std::abs(dy);
+        Walk<kWidth, 1>(std::size_t(a.y) * kWidth + a.x, du, du, b.x - a.x, du);
+    }
+}
+
 void Canvas::DrawSegment(POINT a, POINT b)
 {
     if (OnCanvas(a) && OnCanvas(b)) {
-        // The usual case, a mesh edge wholly on the canvas: the same walk as
-        // Trace from step 0, where no division is needed.
-        const int dx = b.x - a.x;
-        const int dy = b.y - a.y;
-        if (std::abs(dx) >= std::abs(dy)) {
-            if (dx < 0)
-                std::swap(a, b);
-            const int du = std::abs(dx);
-            Walk<1, kWidth>(std::size_t(a.y) * kWidth + a.x, du, du, b.y - a.y, du);
-        } else {
-            if (dy < 0)
-                std::swap(a, b);
-            const int du = std::abs(dy);
-            Walk<kWidth, 1>(std::size_t(a.y) * kWidth + a.x, du, du, b.x - a.x, du);
-        }
+        DrawSegmentOnCanvas(a, b);
         return;
     }
     if (std::max(a.x, b.x) < 0 || std::min(a.x, b.x) >= kWidth || std::max(a.y, b.y) < 0 ||
@@ -341,7 +346,7 @@ struct EdgeStep {
 // quadrilateral is two chains of edges from its top corner to its bottom one,
 // walked together a row at a time; any other goes through one pass per edge
 // that notes its columns by row, then a pass that pairs them up.
-void Canvas::FillQuad(const POINT* corners, int firstRow, int endRow)
+void Canvas::FillQuad(const POINT* corners, int firstRow, int endRow, bool columnsOnCanvas)
 {
     std::int64_t turn[4];
     for (int i = 0; i < 4; ++i) {
@@ -352,11 +357,7 @@ void Canvas::FillQuad(const POINT* corners, int firstRow, int endRow)
     const bool clockwise = turn[0] > 0 && turn[1] > 0 && turn[2] > 0 && turn[3] > 0;
     const bool convex = clockwise || (turn[0] < 0 && turn[1] < 0 && turn[2] < 0 && turn[3] < 0);
     if (convex) {
-        // A column between two corners' columns needs no holding when they are
-        // both on the canvas's columns (or just right of them).
-        const auto [left, right] =
-            std::minmax({corners[0].x, corners[1].x, corners[2].x, corners[3].x});
-        if (left >= 0 && right <= kWidth)
+        if (columnsOnCanvas)
             FillConvexQuad<false>(corners, clockwise, firstRow, endRow);
         else
             FillConvexQuad<true>(corners, clockwise, firstRow, endRow);
@@ -505,7 +506,7 @@ bool Canvas::FillPolygon(const POINT* corners, int count)
     if (count >= 3 && minX < maxX && firstRow < endRow) {
         if (count == 4 && minX >= -kSmallCoordinate && maxX <= kSmallCoordinate &&
             minY >= -kSmallCoordinate && maxY <= kSmallCoordinate)
-            FillQuad(corners, firstRow, endRow);
+            FillQuad(corners, firstRow, endRow, minX >= 0 && maxX <= kWidth);
         else
             FillAny(corners, count, firstRow, endRow);
     }
@@ -530,7 +531,21 @@ void Canvas::Polygon(const POINT* corners, int count)
 
 void Canvas::Quad(const POINT* corners, unsigned segments)
 {
-    if (corners == nullptr || !FillPolygon(corners, 4))
+    if (corners == nullptr)
+        return;
+    const auto [minX, maxX] = std::minmax({corners[0].x, corners[1].x, corners[2].x, corners[3].x});
+    const auto [minY, maxY] = std::minmax({corners[0].y, corners[1].y, corners[2].y, corners[3].y});
+    if (minX >= 0 && maxX < kWidth && minY >= 0 && maxY < kHeight) {
+        // Wholly on the canvas, as most mesh cells are: FillPolygon's and
+        // DrawSegment's tests would all pass.
+        if (minX < maxX && minY < maxY)
+            FillQuad(corners, minY, maxY, true);
+        for (int i = 0; i < 4; ++i)
+            if (segments & (1u << i))
+                DrawSegmentOnCanvas(corners[i], corners[(i + 1) & 3]);
+        return;
+    }
+    if (!FillPolygon(corners, 4))
         return;
     for (int i = 0; i < 4; ++i)
         if (segments & (1u << i))

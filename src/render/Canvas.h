@@ -80,12 +80,14 @@ class Canvas {
         int firstRow, endRow;            // rows [firstRow, endRow) on the canvas
     };
 
-    void FillQuad(const POINT* corners, int firstRow, int endRow);
+    // columnsOnCanvas: every corner's column lies in 0..kWidth.
+    void FillQuad(const POINT* corners, int firstRow, int endRow, bool columnsOnCanvas);
     template <bool clamp>
     void FillConvexQuad(const POINT* corners, bool clockwise, int firstRow, int endRow);
     void FillAny(const POINT* corners, int count, int firstRow, int endRow);
     void FillSpan(int y, int left, int right);
     void DrawSegment(POINT a, POINT b);
+    void DrawSegmentOnCanvas(POINT a, POINT b); // both ends on the canvas
     void Trace(std::int64_t u0, std::int64_t v0, std::int64_t du, std::int64_t dv,
                std::int64_t uLimit, std::int64_t vLimit, std::ptrdiff_t uStep,
                std::ptrdiff_t vStep);
