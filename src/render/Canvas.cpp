@@ -91,14 +91,32 @@ bool OnCanvas(POINT p)
 
 // ---- Pens, brushes, Clear and Rectangle ------------------------------------
 
-Canvas::Canvas() : pen(ToPixel(0)), brush(ToPixel(0))
+Canvas::Canvas() : pen(ToPixel(0)), brush(ToPixel(0)), clearColor(ToPixel(0))
 {
-    pixels.fill(ToPixel(0));
+    pixels.fill(clearColor);
+}
+
+void Canvas::Touch(int top, int end)
+{
+    dirtyTop = std::min(dirtyTop, top);
+    dirtyEnd = std::max(dirtyEnd, end);
 }
 
 void Canvas::Clear(COLORREF color)
 {
-    pixels.fill(ToPixel(color));
+    // Rows no drawing has touched since a Clear in the same colour still
+    // hold it; a redraw then rewrites only the rows the last picture used.
+    const Pixel fill = ToPixel(color);
+    if (fill == clearColor) {
+        if (dirtyTop < dirtyEnd)
+            std::fill(pixels.begin() + std::ptrdiff_t(dirtyTop) * kWidth,
+                      pixels.begin() + std::ptrdiff_t(dirtyEnd) * kWidth, fill);
+    } else {
+        pixels.fill(fill);
+        clearColor = fill;
+    }
+    dirtyTop = kHeight;
+    dirtyEnd = 0;
 }
 
 void Canvas::Rectangle(int left, int top, int right, int bottom)
@@ -115,6 +133,7 @@ void Canvas::Rectangle(int left, int top, int right, int bottom)
     const int y1 = int(std::min<std::int64_t>(bottom, kHeight));
     if (x0 >= x1 || y0 >= y1)
         return;
+    Touch(y0, y1);
     for (int y = y0; y < y1; ++y) {
         Pixel* row = pixels.data() + std::size_t(y) * kWidth;
         if (y == top || y == lastRow) {
@@ -499,6 +518,7 @@ bool Canvas::FillPolygon(const POINT* corners, int count)
     // Fill and outline both lie within the corners' bounds.
     if (maxX < 0 || minX >= kWidth || maxY < 0 || minY >= kHeight)
         return false;
+    Touch(std::max(minY, 0), std::min(maxY, kHeight - 1) + 1);
 
     // Rows from the highest corner down to just above the lowest (top-left rule).
     const int firstRow = std::max(minY, 0);
@@ -533,9 +553,16 @@ void Canvas::Quad(const POINT* corners, unsigned segments)
 {
     if (corners == nullptr)
         return;
-    const auto [minX, maxX] = std::minmax({corners[0].x, corners[1].x, corners[2].x, corners[3].x});
-    const auto [minY, maxY] = std::minmax({corners[0].y, corners[1].y, corners[2].y, corners[3].y});
+    const int minX =
+        std::min(std::min(corners[0].x, corners[1].x), std::min(corners[2].x, corners[3].x));
+    const int maxX =
+        std::max(std::max(corners[0].x, corners[1].x), std::max(corners[2].x, corners[3].x));
+    const int minY =
+        std::min(std::min(corners[0].y, corners[1].y), std::min(corners[2].y, corners[3].y));
+    const int maxY =
+        std::max(std::max(corners[0].y, corners[1].y), std::max(corners[2].y, corners[3].y));
     if (minX >= 0 && maxX < kWidth && minY >= 0 && maxY < kHeight) {
+        Touch(minY, maxY + 1);
         // Wholly on the canvas, as most mesh cells are: FillPolygon's and
         // DrawSegment's tests would all pass.
         if (minX < maxX && minY < maxY)

@@ -95,9 +95,16 @@ class Canvas {
     void Walk(std::size_t index, std::int64_t steps, std::int64_t du, std::int64_t dv,
               std::int64_t error);
 
+    // Rows [top, end) may now differ from the colour of the last Clear.
+    void Touch(int top, int end);
+
     std::array<Pixel, std::size_t(kWidth) * kHeight> pixels;
     Pixel pen;
     Pixel brush;
+    // Every pixel outside rows [dirtyTop, dirtyEnd) has the colour clearColor.
+    Pixel clearColor;
+    int dirtyTop = kHeight;
+    int dirtyEnd = 0;
     // Scratch for polygons other than small quadrilaterals; kept between calls
     // so that drawing allocates nothing once they have grown.
     std::vector<Edge> edges;
