@@ -19,16 +19,26 @@ std::int32_t ToPixel(double value)
     return INT32_MIN;
 }
 
-int ColorIndex(double h, double minHeight, double maxHeight)
+namespace {
+
+// The index of a quotient ((h - min) * 254) / (max - min) of a range that is
+// not flat, held to 0..254.
+int ColorIndexOfQuotient(double q)
 {
-    if (maxHeight == minHeight)
-        return 0;
-    const double q = ((h - minHeight) * 254.0) / (maxHeight - minHeight);
     if (!(q >= 0.0))
         return 0; // NaN, or a non-finite range
     if (q >= 254.0)
         return 254;
     return static_cast<int>(q);
+}
+
+} // namespace
+
+int ColorIndex(double h, double minHeight, double maxHeight)
+{
+    if (maxHeight == minHeight)
+        return 0;
+    return ColorIndexOfQuotient(((h - minHeight) * 254.0) / (maxHeight - minHeight));
 }
 
 DrawingOrder ChooseDrawingOrder(double eyeY, double eyeZ)
@@ -131,6 +141,75 @@ void DrawCell(const SceneState& scene, Canvas& canvas, const PixelVertex* pixels
     canvas.Quad(corners, segments);
 }
 
+// Two vertices at a time, one per lane of a pair of doubles. Each lane does
+// exactly the scalar operations of the model point, Project and the colour
+// quotient, in the same order and rounding (no fused multiply-add), so every
+// bit is Project's; only the pair is new. Phase 1 (the model point) is never
+// stored: phase 2 overwrites it at once.
+using Pair = double __attribute__((vector_size(16)));
+
+struct PairVec3 {
+    Pair x, y, z;
+};
+
+Pair Both(double v)
+{
+    return Pair{v, v};
+}
+
+PairVec3 Both(Vec3 v)
+{
+    return {Both(v.x), Both(v.y), Both(v.z)};
+}
+
+PairVec3 Subtract(PairVec3 a, PairVec3 b)
+{
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+
+Pair Dot(PairVec3 a, PairVec3 b)
+{
+    return a.z * b.z + a.y * b.y + a.x * b.x;
+}
+
+void ProjectVertices(SceneState& scene, PixelVertex* pixels)
+{
+    const ProjectionFrame f = TakeProjectionFrame(scene);
+    const PairVec3 eye = Both(f.eye), planeCenter = Both(f.planeCenter), toEye = Both(f.toEye);
+    const PairVec3 right = Both(f.right), up = Both(f.up),
+                   eyeToPlaneCenter = Both(f.eyeToPlaneCenter);
+    const Pair zoomLevel = Both(f.zoomLevel), zScale = Both(scene.zScale);
+    const double minHeight = scene.minHeight, maxHeight = scene.maxHeight;
+    const Pair minPair = Both(minHeight), rangePair = Both(maxHeight - minHeight);
+    const bool flat = maxHeight == minHeight;
+    for (int k = 0; k < kVertexCount; k += 2) {
+        const Pair h{scene.heights[k], scene.heights[k + 1]};
+        const PairVec3 p{zScale * h,
+                         Pair{double(k / kGridSize), double((k + 1) / kGridSize)} - 50.0,
+                         Pair{double(k % kGridSize), double((k + 1) % kGridSize)} - 50.0};
+        // Project, lane by lane.
+        const PairVec3 d = Subtract(eye, p);
+        const auto visible = Dot(d, eyeToPlaneCenter) > 0.0;
+        const Pair t = Dot(toEye, Subtract(planeCenter, p)) / Dot(toEye, d);
+        const PairVec3 q{p.x + t * d.x, p.y + t * d.y, p.z + t * d.z};
+        const PairVec3 offset =
+            Subtract(PairVec3{zoomLevel * q.x, zoomLevel * q.y, zoomLevel * q.z}, planeCenter);
+        const Pair screenX = Dot(offset, right);
+        const Pair screenY = Dot(offset, up);
+        // The colour quotient of ColorIndex; its checks follow per vertex.
+        const Pair quotient = ((h - minPair) * 254.0) / rangePair;
+        for (int lane = 0; lane < 2; ++lane) {
+            const bool seen = visible[lane] != 0;
+            const double x = seen ? screenX[lane] : 0.0;
+            const double y = seen ? screenY[lane] : 0.0;
+            scene.vertices[std::size_t(k + lane)] = {x, y, seen ? 1.0 : 0.0};
+            scene.vertexColor[std::size_t(k + lane)] =
+                scene.palette[flat ? 0 : ColorIndexOfQuotient(quotient[lane])];
+            pixels[k + lane] = {{ToPixel(x + kPictureCenterX), ToPixel(y + kPictureCenterY)}, seen};
+        }
+    }
+}
+
 } // namespace
 
 void RedrawSurface(SceneState& scene, Canvas& canvas)
@@ -140,28 +219,29 @@ void RedrawSurface(SceneState& scene, Canvas& canvas)
 
     const bool frameSound = UpdateCameraFrame(scene);
 
-    scene.minHeight = scene.heights[0];
-    scene.maxHeight = scene.heights[0];
-    for (int k = 0; k < kVertexCount; ++k) {
-        const double h = scene.heights[k];
-        if (h < scene.minHeight)
-            scene.minHeight = h;
-        else if (h > scene.maxHeight)
-            scene.maxHeight = h;
-        scene.vertices[k] = {scene.zScale * h, double(k / kGridSize) - 50.0,
-                             double(k % kGridSize) - 50.0};
+    // The height range in locals: stores into the scene could alias them.
+    double minHeight = scene.heights[0];
+    double maxHeight = scene.heights[0];
+    for (const double h : scene.heights) {
+        if (h < minHeight)
+            minHeight = h;
+        else if (h > maxHeight)
+            maxHeight = h;
     }
+    scene.minHeight = minHeight;
+    scene.maxHeight = maxHeight;
 
     static PixelVertex pixels[kVertexCount];
-    const ProjectionFrame frame = TakeProjectionFrame(scene);
-    for (int k = 0; k < kVertexCount; ++k) {
+    if (frameSound) {
+        ProjectVertices(scene, pixels);
+    } else {
         // Without a sound frame nothing is in front of the eye.
-        const ProjectedPoint p = frameSound ? Project(frame, scene.vertices[k]) : ProjectedPoint{};
-        scene.vertices[k] = {p.screenX, p.screenY, p.visible};
-        scene.vertexColor[k] =
-            scene.palette[ColorIndex(scene.heights[k], scene.minHeight, scene.maxHeight)];
-        pixels[k] = {{ToPixel(p.screenX + kPictureCenterX), ToPixel(p.screenY + kPictureCenterY)},
-                     p.visible != 0.0};
+        for (int k = 0; k < kVertexCount; ++k) {
+            scene.vertices[k] = {0.0, 0.0, 0.0};
+            scene.vertexColor[k] =
+                scene.palette[ColorIndex(scene.heights[k], minHeight, maxHeight)];
+            pixels[k] = {{ToPixel(kPictureCenterX), ToPixel(kPictureCenterY)}, false};
+        }
     }
 
     canvas.SetPen(kOutlineColor);
