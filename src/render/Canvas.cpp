@@ -1,6 +1,6 @@
 // Canvas drawing. Sections: exact integer helpers; pens, brushes, Clear and
 // Rectangle; segments (DrawSegment, Trace); fills (FillQuad for small
-// quadrilaterals, FillAny for everything else); Polygon.
+// quadrilaterals, FillAny for everything else); Polygon and Quad.
 //
 // Every primitive first drops what cannot touch the canvas, then works out in
 // exact arithmetic which of its pixels lie on the canvas, and only then walks

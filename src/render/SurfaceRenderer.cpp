@@ -1,5 +1,5 @@
-// RedrawSurface, in order: camera frame, model points and height range,
-// projections and colours, then the cells far to near.
+// RedrawSurface, in order: camera frame, height range, model points with
+// their projections and colours, then the cells far to near.
 #include "render/SurfaceRenderer.h"
 
 #include <array>
