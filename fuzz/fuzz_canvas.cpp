@@ -11,7 +11,9 @@
 //              pixel inside one of the colours used
 //   rest       operations, each an op byte and its operands:
 //     op % 6 = 0  polygon of (byte % 9) corners, each two doubles turned into
-//                 pixels with ToPixel (after the picture-centre offset)
+//                 pixels with ToPixel (after the picture-centre offset); ops
+//                 0..3 with four corners and bit 6 set draw through Quad,
+//                 with the outline segments of bits 2..5
 //     op % 6 = 1  polygon, each corner two raw int32
 //     op % 6 = 2  polygon, each corner two int16 around the canvas
 //     op % 6 = 3  polygon, each corner two bytes on and just off the canvas
@@ -192,7 +194,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 corners[i] = CornerFrom(in, op % 6);
                 bounds.Add(corners[i].x, corners[i].y, corners[i].x, corners[i].y);
             }
-            canvas.Polygon(corners, count);
+            // Four corners with bit 6 of the op set take the mesh's path,
+            // which draws only the outline segments asked for.
+            if (count == 4 && (op & 0x40))
+                canvas.Quad(corners, (op >> 2) & 0xFu);
+            else
+                canvas.Polygon(corners, count);
             break;
         }
         case 4: {
