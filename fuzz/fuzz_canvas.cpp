@@ -28,20 +28,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "FuzzInput.h"
 #include "render/Canvas.h"
 #include "render/SurfaceRenderer.h"
 
 using namespace hyt;
+using hyt::fuzz::Input;
 
 namespace {
-
-#define HYT_CHECK(cond)                                                                            \
-    do {                                                                                           \
-        if (!(cond)) {                                                                             \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond);          \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (0)
 
 constexpr int kMaxCorners = 8;
 constexpr COLORREF kClearColor = Rgb(0, 0, 0);
@@ -55,31 +49,6 @@ Canvas& TheCanvas()
     static Canvas* canvas = new Canvas;
     return *canvas;
 }
-
-class Input {
-  public:
-    Input(const std::uint8_t* data, std::size_t size) : data(data), size(size) {}
-
-    std::uint8_t Byte() { return pos < size ? data[pos++] : 0; }
-
-    template <typename T> T Take()
-    {
-        unsigned char raw[sizeof(T)] = {};
-        const std::size_t count = std::min(sizeof(T), size - pos);
-        std::memcpy(raw, data + pos, count);
-        pos += count;
-        T value;
-        std::memcpy(&value, raw, sizeof(T));
-        return value;
-    }
-
-    std::size_t Left() const { return size - pos; }
-
-  private:
-    const std::uint8_t* data;
-    std::size_t size;
-    std::size_t pos = 0;
-};
 
 // The union of the bounds of everything drawn, in 64 bits.
 struct Bounds {

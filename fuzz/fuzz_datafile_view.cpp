@@ -31,6 +31,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include "FuzzInput.h"
 #include "render/Canvas.h"
 #include "render/SurfaceRenderer.h"
 #include "scene/DataFile.h"
@@ -39,16 +40,9 @@
 #include "view/ViewControls.h"
 
 using namespace hyt;
+using hyt::fuzz::Input;
 
 namespace {
-
-#define HYT_CHECK(cond)                                                                            \
-    do {                                                                                           \
-        if (!(cond)) {                                                                             \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond);          \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (0)
 
 constexpr int kMaxActions = 16;
 
@@ -59,33 +53,6 @@ const SceneState kUntouched;
 SceneState before;
 Canvas canvas;
 std::vector<unsigned char> fileBytes;
-
-class Input {
-  public:
-    Input(const std::uint8_t* data, std::size_t size) : data(data), size(size) {}
-
-    std::uint8_t Byte() { return pos < size ? data[pos++] : 0; }
-
-    template <typename T> T Take()
-    {
-        unsigned char raw[sizeof(T)] = {};
-        const std::size_t count = std::min(sizeof(T), size - pos);
-        std::memcpy(raw, data + pos, count);
-        pos += count;
-        T value;
-        std::memcpy(&value, raw, sizeof(T));
-        return value;
-    }
-
-    std::size_t Left() const { return size - pos; }
-    const std::uint8_t* Here() const { return data + pos; }
-    void Skip(std::size_t n) { pos += std::min(n, Left()); }
-
-  private:
-    const std::uint8_t* data;
-    std::size_t size;
-    std::size_t pos = 0;
-};
 
 // One file per process, rewritten for every input.
 class ScratchFile {

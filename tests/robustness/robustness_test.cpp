@@ -29,33 +29,18 @@
 #include "scene/DataFile.h"
 #include "scene/Examples.h"
 #include "scene/SceneState.h"
+#include "support/DataFileBytes.h"
 #include "view/ViewControls.h"
 
 namespace hyt {
 namespace {
 
+using namespace hyt::test;
 namespace fs = std::filesystem;
-using Bytes = std::vector<unsigned char>;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kDenormal = std::numeric_limits<double>::denorm_min();
-
-void AppendRecord(Bytes& bytes, double value)
-{
-    const auto bits = std::bit_cast<std::uint64_t>(value);
-    for (int b = 0; b < 8; ++b)
-        bytes.push_back(static_cast<unsigned char>(bits >> (8 * b)));
-}
-
-// Record n holds the double n.
-Bytes CountingRecords(int count)
-{
-    Bytes bytes;
-    for (int n = 0; n < count; ++n)
-        AppendRecord(bytes, double(n));
-    return bytes;
-}
 
 // 10000 records that cycle through values.
 Bytes CyclingRecords(const std::vector<double>& values)
@@ -64,13 +49,6 @@ Bytes CyclingRecords(const std::vector<double>& values)
     for (int n = 0; n < kVertexCount; ++n)
         AppendRecord(bytes, values[std::size_t(n) % values.size()]);
     return bytes;
-}
-
-void WriteFile(const fs::path& path, const Bytes& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    ASSERT_TRUE(out.good()) << path;
 }
 
 std::uint64_t Bits(double value)

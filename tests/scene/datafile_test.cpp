@@ -20,38 +20,14 @@
 #include <unistd.h>
 
 #include "scene/DataFile.h"
+#include "support/DataFileBytes.h"
 
 namespace hyt {
 namespace {
 
+using namespace hyt::test;
 namespace fs = std::filesystem;
-using Bytes = std::vector<unsigned char>;
 using Heights = std::array<double, kVertexCount>;
-
-// The little-endian bytes of a double, built from its bit pattern so that the
-// host's byte order plays no part.
-void AppendRecord(Bytes& bytes, double value)
-{
-    const auto bits = std::bit_cast<std::uint64_t>(value);
-    for (int b = 0; b < 8; ++b)
-        bytes.push_back(static_cast<unsigned char>(bits >> (8 * b)));
-}
-
-// Records 0..count-1, record n holding the double n.
-Bytes CountingRecords(int count)
-{
-    Bytes bytes;
-    for (int n = 0; n < count; ++n)
-        AppendRecord(bytes, double(n));
-    return bytes;
-}
-
-void WriteFile(const fs::path& path, const Bytes& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    ASSERT_TRUE(out.good()) << path;
-}
 
 std::uint64_t Bits(double value)
 {
