@@ -30,6 +30,7 @@
 #include "scene/Examples.h"
 #include "scene/SceneState.h"
 #include "support/DataFileBytes.h"
+#include "support/DeepDirectory.h"
 #include "view/ViewControls.h"
 
 namespace hyt {
@@ -556,42 +557,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, CornerView, ::testing::ValuesIn(kViewRows),
 
 // --- A current directory past PATH_MAX, with names that are not UTF-8 --------
 
-class DeepDirectory {
-  public:
-    explicit DeepDirectory(const fs::path& base) : home(::open(".", O_RDONLY | O_DIRECTORY))
-    {
-        if (home < 0 || ::chdir(base.c_str()) != 0)
-            return;
-        while (depth * (kStep.size() + 1) <= 4400) {
-            if (::mkdir(kStep.c_str(), 0700) != 0 || ::chdir(kStep.c_str()) != 0)
-                return;
-            ++depth;
-        }
-        ok = true;
-    }
-    ~DeepDirectory()
-    {
-        for (const char* name : kNames)
-            ::unlink(name);
-        for (; depth > 0; --depth)
-            if (::chdir("..") != 0 || ::rmdir(kStep.c_str()) != 0)
-                break;
-        if (home >= 0) {
-            [[maybe_unused]] const int back = ::fchdir(home);
-            ::close(home);
-        }
-    }
-    bool Ok() const { return ok; }
-
-    // Latin-1 and stray bytes, and a name that is valid UTF-8 for contrast.
-    static constexpr const char* kNames[] = {"ni\xf1o.hyt", "\xff\xfe.HYT", "a\xc3\xb1o.hyt"};
-
-  private:
-    inline static const std::string kStep = std::string(250, 'p');
-    int home;
-    std::size_t depth = 0;
-    bool ok = false;
-};
+// Latin-1 and stray bytes, and a name that is valid UTF-8 for contrast.
+constexpr const char* kDeepNames[] = {"ni\xf1o.hyt", "\xff\xfe.HYT", "a\xc3\xb1o.hyt"};
 
 TEST(DeepCurrentDirectory, ListsLoadsAndDrawsNamesThatAreNotUtf8)
 {
@@ -603,7 +570,7 @@ TEST(DeepCurrentDirectory, ListsLoadsAndDrawsNamesThatAreNotUtf8)
         char small[4097];
         ASSERT_EQ(::getcwd(small, sizeof small), nullptr) << "not deeper than 4096 bytes";
         double value = 1.0;
-        for (const char* name : DeepDirectory::kNames) {
+        for (const char* name : kDeepNames) {
             WriteFile(name, CyclingRecords({value, -value}));
             value += 1.0;
         }

@@ -21,6 +21,7 @@
 
 #include "scene/DataFile.h"
 #include "support/DataFileBytes.h"
+#include "support/DeepDirectory.h"
 
 namespace hyt {
 namespace {
@@ -381,39 +382,6 @@ TEST_F(DataFileTest, MissingDirectoryGivesAnEmptyList)
 
 // The current directory may lie deeper than any fixed buffer: list it as "."
 // and open its entries by their relative paths.
-class DeepDirectory {
-  public:
-    explicit DeepDirectory(const fs::path& base) : home(::open(".", O_RDONLY | O_DIRECTORY))
-    {
-        if (home < 0 || ::chdir(base.c_str()) != 0)
-            return;
-        while (depth * (kStep.size() + 1) <= 4200) {
-            if (::mkdir(kStep.c_str(), 0700) != 0 || ::chdir(kStep.c_str()) != 0)
-                return;
-            ++depth;
-        }
-        ok = true;
-    }
-    ~DeepDirectory()
-    {
-        ::unlink("deep.hyt");
-        for (; depth > 0; --depth)
-            if (::chdir("..") != 0 || ::rmdir(kStep.c_str()) != 0)
-                break;
-        if (home >= 0) {
-            [[maybe_unused]] const int back = ::fchdir(home);
-            ::close(home);
-        }
-    }
-    bool Ok() const { return ok; }
-
-  private:
-    inline static const std::string kStep = std::string(200, 'd');
-    int home;
-    std::size_t depth = 0;
-    bool ok = false;
-};
-
 TEST_F(DataFileTest, CurrentDirectoryDeeperThanPathMax)
 {
     DeepDirectory deep(dir);
