@@ -32,6 +32,7 @@ enum class Distance { Reset, CloseUp };
 struct Viewer {
     std::unique_ptr<SceneState> scene = std::make_unique<SceneState>();
     std::unique_ptr<Canvas> canvas = std::make_unique<Canvas>();
+    SurfaceRenderer renderer;
 
     Viewer(std::size_t example, Mode mode, Distance distance)
     {
@@ -46,7 +47,7 @@ struct Viewer {
             Redraw();
         }
     }
-    void Redraw() { RedrawSurface(*scene, *canvas); }
+    void Redraw() { renderer.RedrawSurface(*scene, *canvas); }
 };
 
 void RedrawView(benchmark::State& state, std::size_t example, Mode mode, Distance distance)

@@ -12,7 +12,7 @@
 #include <QMouseEvent>
 #include <memory>
 
-#include "scene/SceneState.h"
+#include "view/ViewerSession.h"
 #include "ui/SurfaceDlg.h"
 
 using namespace hyt;
@@ -22,13 +22,13 @@ namespace {
 // The window showing Mandelbrot's reset view, with the left button held
 // down over the picture.
 struct DraggedWindow {
-    std::unique_ptr<SceneState> scene = std::make_unique<SceneState>();
+    std::unique_ptr<ViewerSession> session = std::make_unique<ViewerSession>();
     std::unique_ptr<CSurfaceDlg> dialog;
     QPoint cursor = CSurfaceDlg::PictureRect().center();
 
     bool Open()
     {
-        dialog = std::make_unique<CSurfaceDlg>(*scene);
+        dialog = std::make_unique<CSurfaceDlg>(*session);
         dialog->show();
         QApplication::processEvents();
         auto* examples = dialog->findChild<QComboBox*>(QStringLiteral("IDC_EXAMPLE_COMBO"));
@@ -40,7 +40,7 @@ struct DraggedWindow {
         dialog->OnExampleSelChange(index);
         Send(QEvent::MouseButtonPress, Qt::LeftButton);
         QApplication::processEvents();
-        return scene->dragging == 1 && dialog->HasPicture();
+        return session->Dragging() && dialog->HasPicture();
     }
 
     void Send(QEvent::Type type, Qt::MouseButton button)

@@ -1,5 +1,6 @@
 // Arbitrary bytes through the real data-file reader, then a short run of view
-// actions with a redraw after each; the scene must stay sound throughout.
+// actions through a viewer session, as the window takes them; the scene must
+// stay sound throughout.
 //
 // Input layout (every field may be cut short; missing bytes read as zero):
 //   byte 0-1   the file's length L, by the two top bits of byte 0:
@@ -23,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,7 +39,7 @@
 #include "scene/DataFile.h"
 #include "scene/Examples.h"
 #include "scene/SceneState.h"
-#include "view/ViewControls.h"
+#include "view/ViewerSession.h"
 
 using namespace hyt;
 using hyt::fuzz::Input;
@@ -46,13 +48,16 @@ namespace {
 
 constexpr int kMaxActions = 16;
 
-// Large records live outside the stack. The scene starts each input as a
-// copy of a scene no source has touched, so an input replays alike.
-SceneState scene;
-const SceneState kUntouched;
+// Each input starts from a new session, on which no source has been chosen,
+// so that an input replays alike.
+std::unique_ptr<ViewerSession> session;
 SceneState before;
-Canvas canvas;
 std::vector<unsigned char> fileBytes;
+
+const SceneState& Scene()
+{
+    return session->Scene();
+}
 
 // One file per process, rewritten for every input.
 class ScratchFile {
@@ -115,9 +120,9 @@ bool InPalette(COLORREF color)
 {
     // After a reset entry i is Rgb(i, 0, 255 - i): its red byte is its index.
     const std::size_t guess = color & 0xFFu;
-    if (guess < scene.palette.size() && scene.palette[guess] == color)
+    if (guess < Scene().palette.size() && Scene().palette[guess] == color)
         return true;
-    return std::find(scene.palette.begin(), scene.palette.end(), color) != scene.palette.end();
+    return std::find(Scene().palette.begin(), Scene().palette.end(), color) != Scene().palette.end();
 }
 
 bool SameBytes(const void* a, const void* b, std::size_t n)
@@ -140,20 +145,20 @@ bool SameScene(const SceneState& a, const SceneState& b)
 
 void CheckScene()
 {
-    HYT_CHECK(IsFinite(scene.eye));
-    HYT_CHECK(IsFinite(scene.up));
-    HYT_CHECK(IsFinite(scene.right));
-    HYT_CHECK(IsFinite(scene.planeCenter));
-    HYT_CHECK(IsFinite(scene.toEye));
-    HYT_CHECK(IsFinite(scene.target));
-    HYT_CHECK(scene.zoomLevel >= 0.0 && scene.zoomLevel <= 50.0);
-    HYT_CHECK(std::isfinite(scene.zScale));
-    HYT_CHECK(scene.colorMode == 0 || scene.colorMode == 1);
+    HYT_CHECK(IsFinite(Scene().eye));
+    HYT_CHECK(IsFinite(Scene().up));
+    HYT_CHECK(IsFinite(Scene().right));
+    HYT_CHECK(IsFinite(Scene().planeCenter));
+    HYT_CHECK(IsFinite(Scene().toEye));
+    HYT_CHECK(IsFinite(Scene().target));
+    HYT_CHECK(Scene().zoomLevel >= 0.0 && Scene().zoomLevel <= 50.0);
+    HYT_CHECK(std::isfinite(Scene().zScale));
+    HYT_CHECK(Scene().colorMode == 0 || Scene().colorMode == 1);
     // The eye keeps its distance within the bar's range, or has none at all
     // before the first source.
-    const double distance = Length(scene.eye);
+    const double distance = Length(Scene().eye);
     HYT_CHECK(distance == 0.0 || (distance > 30.0 - 1e-9 && distance < 300.0 + 1e-9));
-    for (const COLORREF color : scene.vertexColor)
+    for (const COLORREF color : Scene().vertexColor)
         HYT_CHECK(InPalette(color));
 }
 
@@ -169,12 +174,13 @@ void CheckBarPosition(Bar bar, const std::optional<int>& shown)
 
 void LoadScratch(const ScratchFile& file)
 {
-    const DataFileResult result = LoadDataFile(scene, file.Path(), nullptr);
+    const FileOutcome outcome = session->ChooseFile(file.Path());
+    const DataFileResult& result = outcome.file;
     HYT_CHECK(result.Readable());
+    HYT_CHECK(outcome.view.redrawn);
     HYT_CHECK(result.size == fileBytes.size());
-    HYT_CHECK(scene.zScale == 1.0);
-    HYT_CHECK(DescribeFailure(result).empty());
-    HYT_CHECK(DescribeSizeMismatch(result).empty() == (result.size == kDataFileSize));
+    HYT_CHECK(result.SizeMismatch() == (result.size != kDataFileSize));
+    HYT_CHECK(Scene().zScale == 1.0);
 }
 
 // A file that cannot be read changes nothing, picture included.
@@ -182,13 +188,14 @@ void LoadUnreadable(std::uint8_t which)
 {
     static const char* const kPaths[] = {"/", "/nonexistent-hyt-fuzz/x.hyt", "/dev/null", ""};
     const char* path = kPaths[which % 4];
-    before = scene;
-    const Canvas::Pixel pixel = canvas.PixelAt(336, 248);
-    const DataFileResult result = LoadDataFile(scene, path, nullptr);
-    HYT_CHECK(!result.Readable());
-    HYT_CHECK(!DescribeFailure(result).empty());
-    HYT_CHECK(SameScene(scene, before));
-    HYT_CHECK(canvas.PixelAt(336, 248) == pixel);
+    before = Scene();
+    const Canvas::Pixel pixel = session->Picture().PixelAt(336, 248);
+    const FileOutcome outcome = session->ChooseFile(path);
+    HYT_CHECK(!outcome.file.Readable());
+    HYT_CHECK(outcome.file.status != DataFileStatus::Ok);
+    HYT_CHECK(!outcome.view.redrawn);
+    HYT_CHECK(SameScene(Scene(), before));
+    HYT_CHECK(session->Picture().PixelAt(336, 248) == pixel);
 }
 
 POINT TakePoint(Input& in)
@@ -219,10 +226,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fileBytes[i] = pattern[i % patternLength];
     file.Write(fileBytes);
 
-    scene = kUntouched;
+    session = std::make_unique<ViewerSession>();
     if (flags & 1) {
         LoadScratch(file);
-        RedrawSurface(scene, canvas);
         CheckScene();
     }
 
@@ -232,27 +238,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 0:
         case 1: {
             const Bar bar = op % 9 == 0 ? Bar::Zoom : Bar::Distance;
-            const unsigned code = in.Byte();
+            const ScrollCode code = ScrollCode(in.Byte());
             const unsigned position = in.Take<std::uint32_t>();
-            CheckBarPosition(bar, ScrollBarStep(scene, bar, code, position));
+            CheckBarPosition(bar, session->BarMessage(bar, code, position).Of(bar).position);
             break;
         }
         case 2:
-            BeginDrag(scene, TakePoint(in));
+            session->BeginDrag(TakePoint(in));
             break;
         case 3:
-            DragStep(scene, TakePoint(in));
+            session->DragTo(TakePoint(in));
             break;
         case 4:
-            EndDrag(scene);
+            session->EndDrag();
             break;
         case 5:
-            ToggleColorMode(scene);
+            session->ToggleColor();
+            session->Redraw();
             break;
         case 6: {
             // Index 5 is a label that names no example.
             const std::uint8_t which = in.Byte() % 6;
-            SelectExample(scene, which < 5 ? kExamples[which].label : "Mandelbrot ", nullptr);
+            session->ChooseExample(which < 5 ? kExamples[which].label : "Mandelbrot ");
             break;
         }
         case 7:
@@ -262,7 +269,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             LoadUnreadable(in.Byte());
             break;
         }
-        RedrawSurface(scene, canvas);
         CheckScene();
     }
     return 0;

@@ -4,12 +4,13 @@
 #include <cstring>
 
 #include "app/SurfaceApp.h"
+#include "base/Version.h"
 
 int main(int argc, char** argv)
 {
     // Answered before the application object exists: it needs no display.
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("hyt %s\n", PROJECT_VERSION_STRING);
+        std::printf("hyt %s\n", hyt::kVersion);
         return 0;
     }
     hyt::CSurfaceApp app(argc, argv);

@@ -6,7 +6,6 @@
 // Contents: messages and exit codes - the command line - the actions -
 // writing files atomically - main.
 #include <array>
-#include <bit>
 #include <cerrno>
 #include <clocale>
 #include <cstdint>
@@ -30,11 +29,12 @@
 #include <QImage>
 #include <QStringList>
 
-#include "render/Canvas.h"
+#include "base/Version.h"
 #include "render/SurfaceRenderer.h"
 #include "scene/DataFile.h"
 #include "scene/Examples.h"
-#include "view/ViewControls.h"
+#include "texts/Texts.h"
+#include "view/ViewerSession.h"
 
 namespace hyt {
 namespace {
@@ -260,20 +260,20 @@ Parsed ParseCommandLine(const QStringList& arguments)
 // within 32 bits for every integer DX.
 constexpr POINT kDragStart{0, 0};
 
-void RunAction(SceneState& scene, const Action& action)
+void RunAction(ViewerSession& session, const Action& action)
 {
     switch (action.kind) {
     case ActionKind::Zoom:
         // The "Z" bar shows 50 - zoomLevel: release its thumb there.
-        ZoomBarStep(scene, SB_THUMBPOSITION, unsigned(kZoomBarMax - action.a));
+        session.BarMessage(Bar::Zoom, SB_THUMBPOSITION, unsigned(kZoomBarMax - action.a));
         break;
     case ActionKind::Distance:
-        DistanceBarStep(scene, SB_THUMBPOSITION, unsigned(action.a));
+        session.BarMessage(Bar::Distance, SB_THUMBPOSITION, unsigned(action.a));
         break;
     case ActionKind::Drag:
-        BeginDrag(scene, kDragStart);
-        DragStep(scene, POINT{kDragStart.x + action.a, kDragStart.y + action.b});
-        EndDrag(scene);
+        session.BeginDrag(kDragStart);
+        session.DragTo(POINT{kDragStart.x + action.a, kDragStart.y + action.b});
+        session.EndDrag();
         break;
     }
 }
@@ -298,30 +298,6 @@ void PrintInfo(const SceneState& scene)
 }
 
 // --- Writing files atomically --------------------------------------------------
-
-std::string WriteErrorText(int error)
-{
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-        return "la carpeta no existe";
-    case EACCES:
-    case EPERM:
-        return "no hay permiso para escribir allí";
-    case ENOSPC:
-    case EDQUOT:
-        return "no queda espacio en el disco";
-    case EROFS:
-        return "el sistema de ficheros es de solo lectura";
-    case EISDIR:
-        return "es una carpeta";
-    case EIO:
-        return "error de entrada/salida del disco";
-    default:
-        return "error " + std::to_string(error) + " (" + std::generic_category().message(error) +
-               ")";
-    }
-}
 
 // A file written beside its target under a temporary name; it is renamed
 // over the target only when all of it is on disk, and removed otherwise.
@@ -379,18 +355,6 @@ class PendingFile {
     std::string temporary;
 };
 
-std::vector<char> EncodeHeights(const std::array<double, kVertexCount>& heights)
-{
-    std::vector<char> bytes;
-    bytes.reserve(kDataFileSize);
-    for (const double h : heights) {
-        const auto bits = std::bit_cast<std::uint64_t>(h);
-        for (int b = 0; b < 8; ++b)
-            bytes.push_back(static_cast<char>(bits >> (8 * b)));
-    }
-    return bytes;
-}
-
 QByteArray EncodePicture(const Canvas& canvas)
 {
     // A view of the canvas's pixels, then a copy of the shown area.
@@ -413,14 +377,14 @@ int WriteOutputs(const Request& request, const SceneState& scene, const Canvas& 
     const auto write = [&](const std::string& target, const char* data, std::size_t size) {
         pending.push_back(std::make_unique<PendingFile>(target));
         if (const int error = pending.back()->Write(data, size); error != 0) {
-            Complain("no se puede escribir " + Quoted(target) + ": " + WriteErrorText(error) + ".");
+            Complain("no se puede escribir " + Quoted(target) + ": " + SystemErrorReason(error, FileAccess::Write) + ".");
             return false;
         }
         return true;
     };
 
     if (request.saveHyt) {
-        const std::vector<char> bytes = EncodeHeights(scene.heights);
+        const std::vector<char> bytes = EncodeDataFile(scene.heights);
         if (!write(*request.saveHyt, bytes.data(), bytes.size()))
             return kExitWriteFailed;
         // Read it back as the viewer would before it replaces anything.
@@ -444,7 +408,7 @@ int WriteOutputs(const Request& request, const SceneState& scene, const Canvas& 
     }
     for (const auto& file : pending) {
         if (const int error = file->Commit(); error != 0) {
-            Complain("no se puede escribir: " + WriteErrorText(error) + ".");
+            Complain("no se puede escribir: " + SystemErrorReason(error, FileAccess::Write) + ".");
             return kExitWriteFailed;
         }
     }
@@ -455,42 +419,39 @@ int WriteOutputs(const Request& request, const SceneState& scene, const Canvas& 
 
 int Run(const Request& request)
 {
-    auto scene = std::make_unique<SceneState>();
-    auto canvas = std::make_unique<Canvas>();
+    ViewerSession session;
 
     // The colour switch is set before the source, as a click on "Color"
     // before choosing it would be.
     if (request.plain)
-        ToggleColorMode(*scene);
+        session.ToggleColor();
 
     if (request.example) {
         if (!IsExampleLabel(*request.example)) {
             Complain("ejemplo desconocido: " + Quoted(*request.example));
             return kExitBadInput;
         }
-        SelectExample(*scene, *request.example, nullptr);
+        session.ChooseExample(*request.example);
     } else {
-        const DataFileResult result = LoadDataFile(*scene, *request.file, nullptr);
+        const DataFileResult result = session.ChooseFile(*request.file).file;
         if (!result.Readable()) {
             Complain("no se puede abrir el fichero " + Quoted(*request.file) + ": " +
-                     DescribeFailure(result) + ".");
+                     DataFileFailureReason(result) + ".");
             return kExitBadInput;
         }
         if (result.SizeMismatch())
             Complain("aviso: el fichero " + Quoted(*request.file) + " " +
-                     DescribeSizeMismatch(result) + "; se dibuja igualmente.");
-    }
-    RedrawSurface(*scene, *canvas);
-
-    for (const Action& action : request.actions) {
-        RunAction(*scene, action);
-        RedrawSurface(*scene, *canvas);
+                     DataFileSizeRemark(result) + "; se dibuja igualmente.");
     }
 
-    if (const int status = WriteOutputs(request, *scene, *canvas); status != kExitOk)
+    for (const Action& action : request.actions)
+        RunAction(session, action);
+
+    if (const int status = WriteOutputs(request, session.Scene(), session.Picture());
+        status != kExitOk)
         return status;
     if (request.info)
-        PrintInfo(*scene);
+        PrintInfo(session.Scene());
     return kExitOk;
 }
 
@@ -504,7 +465,7 @@ int main(int argc, char** argv)
         arguments << QString::fromLatin1(argv[i]);
 
     QCoreApplication::setApplicationName("hyt-render");
-    QCoreApplication::setApplicationVersion(HYT_VERSION);
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(hyt::kVersion));
     QCoreApplication app(argc, argv);
     // QCoreApplication takes the user's locale; numbers are printed in the C
     // locale so that --info reads the same everywhere.

@@ -3,13 +3,7 @@
 #include <QMouseEvent>
 #include <QWheelEvent>
 
-#include "view/ViewControls.h"
-
 namespace hyt {
-
-namespace {
-constexpr int kWheelNotch = 120; // angle delta of one wheel notch
-}
 
 ScrollBarControl::ScrollBarControl(QWidget* parent) : QScrollBar(Qt::Vertical, parent)
 {
@@ -41,7 +35,7 @@ void ScrollBarControl::OnActionTriggered(int action)
     const int proposed = sliderPosition();
     setSliderPosition(value());
 
-    unsigned code = SB_ENDSCROLL;
+    ScrollCode code = SB_ENDSCROLL;
     unsigned position = unsigned(value());
     switch (action) {
     case SliderSingleStepSub:

@@ -1,13 +1,18 @@
 // ScrollBarControl: a vertical scroll bar whose position only the program
 // sets. Every user action is reported as a scroll code (the SB_* codes of
-// view/ViewControls.h) with a position; the bar itself never moves until the
+// base/ScrollCodes.h) with a position; the bar itself never moves until the
 // program calls SetScrollPos. A mouse release on the bar ends every action
 // with SB_ENDSCROLL, after SB_THUMBPOSITION when the thumb was dragged.
 #pragma once
 
 #include <QScrollBar>
 
+#include "base/ScrollCodes.h"
+
 namespace hyt {
+
+// The angle delta of one notch of a mouse wheel.
+inline constexpr int kWheelNotch = 120;
 
 class ScrollBarControl : public QScrollBar {
     Q_OBJECT
@@ -21,7 +26,7 @@ class ScrollBarControl : public QScrollBar {
   signals:
     // code: one of the SB_* codes; position: the proposed thumb position for
     // SB_THUMBTRACK and SB_THUMBPOSITION, the current position otherwise.
-    void Scrolled(unsigned code, unsigned position);
+    void Scrolled(hyt::ScrollCode code, unsigned position);
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;

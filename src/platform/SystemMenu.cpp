@@ -5,6 +5,9 @@
 #include <QWidget>
 #include <QWindow>
 
+#include "platform/UiText.h"
+#include "texts/Texts.h"
+
 namespace hyt {
 
 namespace {
@@ -18,13 +21,13 @@ bool IsResizable(const QWidget* window)
 
 SystemMenu::SystemMenu(QWidget* window) : QObject(window), window(window), menu(new QMenu(window))
 {
-    AppendMenu(SC_RESTORE, QStringLiteral("&Restaurar"));
-    AppendMenu(SC_MOVE, QStringLiteral("&Mover"));
-    AppendMenu(SC_SIZE, QStringLiteral("&Tamaño"));
-    AppendMenu(SC_MINIMIZE, QStringLiteral("Mi&nimizar"));
-    AppendMenu(SC_MAXIMIZE, QStringLiteral("Ma&ximizar"));
+    AppendMenu(SC_RESTORE, UiText(RestoreMenuText()));
+    AppendMenu(SC_MOVE, UiText(MoveMenuText()));
+    AppendMenu(SC_SIZE, UiText(SizeMenuText()));
+    AppendMenu(SC_MINIMIZE, UiText(MinimizeMenuText()));
+    AppendMenu(SC_MAXIMIZE, UiText(MaximizeMenuText()));
     AppendSeparator();
-    AppendMenu(SC_CLOSE, QStringLiteral("&Cerrar\tAlt+F4"));
+    AppendMenu(SC_CLOSE, UiText(CloseMenuText()));
     connect(menu, &QMenu::aboutToShow, this, &SystemMenu::UpdateStandardEntries);
 }
 

@@ -2,7 +2,7 @@
 // height axis, y the row axis (row - 50), z the column axis (column - 50).
 #pragma once
 
-#include "render/Vec3.h"
+#include "base/Vec3.h"
 #include "scene/SceneState.h"
 
 namespace hyt {

@@ -22,7 +22,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "scene/SceneTypes.h"
+#include "base/Types.h"
 
 namespace hyt {
 

@@ -212,8 +212,20 @@ void ProjectVertices(SceneState& scene, PixelVertex* pixels)
 
 } // namespace
 
-void RedrawSurface(SceneState& scene, Canvas& canvas)
+struct RendererScratch {
+    PixelVertex pixels[kVertexCount];
+    CellFlags drawn{}; // its border stays false
+};
+
+SurfaceRenderer::SurfaceRenderer() : scratch(std::make_unique<RendererScratch>()) {}
+
+SurfaceRenderer::~SurfaceRenderer() = default;
+
+void SurfaceRenderer::RedrawSurface(SceneState& scene, Canvas& canvas)
 {
+    PixelVertex* pixels = scratch->pixels;
+    CellFlags& drawn = scratch->drawn;
+
     // A new picture each time: every pixel black, the unshown border too.
     canvas.Clear(Rgb(0, 0, 0));
 
@@ -231,7 +243,6 @@ void RedrawSurface(SceneState& scene, Canvas& canvas)
     scene.minHeight = minHeight;
     scene.maxHeight = maxHeight;
 
-    static PixelVertex pixels[kVertexCount];
     if (frameSound) {
         ProjectVertices(scene, pixels);
     } else {
@@ -248,7 +259,6 @@ void RedrawSurface(SceneState& scene, Canvas& canvas)
     canvas.SetBrush(kPlainFillColor);
     const bool colored = scene.colorMode == 1;
     constexpr int last = kCells - 1;
-    static CellFlags drawn{}; // its border stays false
     FindDrawnCells(pixels, drawn);
 
     switch (ChooseDrawingOrder(scene.eye.y, scene.eye.z)) {

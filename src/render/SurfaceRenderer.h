@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "render/Canvas.h"
 #include "scene/SceneState.h"
@@ -28,9 +29,25 @@ int ColorIndex(double h, double minHeight, double maxHeight);
 enum class DrawingOrder : int { HighColumns = 1, LowRows = 2, LowColumns = 3, HighRows = 4 };
 DrawingOrder ChooseDrawingOrder(double eyeY, double eyeZ);
 
-// Recomputes the camera frame, the model points, the height range, the
-// projections and the vertex colours, and draws the mesh into canvas.
-// Reads heights, zScale, palette, colorMode, eye, target, up and zoomLevel.
-void RedrawSurface(SceneState& scene, Canvas& canvas);
+struct RendererScratch;
+
+// The renderer keeps its per-vertex and per-cell scratch between redraws, so
+// that a drag allocates nothing; one renderer per scene, used by one thread
+// at a time.
+class SurfaceRenderer {
+  public:
+    SurfaceRenderer();
+    ~SurfaceRenderer();
+    SurfaceRenderer(const SurfaceRenderer&) = delete;
+    SurfaceRenderer& operator=(const SurfaceRenderer&) = delete;
+
+    // Recomputes the camera frame, the model points, the height range, the
+    // projections and the vertex colours, and draws the mesh into canvas.
+    // Reads heights, zScale, palette, colorMode, eye, target, up and zoomLevel.
+    void RedrawSurface(SceneState& scene, Canvas& canvas);
+
+  private:
+    std::unique_ptr<RendererScratch> scratch;
+};
 
 } // namespace hyt

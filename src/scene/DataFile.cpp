@@ -134,34 +134,6 @@ void FillHeights(const std::vector<unsigned char>& bytes, std::array<double, kVe
     }
 }
 
-std::string SystemErrorText(int error)
-{
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-        return "no existe";
-    case EACCES:
-    case EPERM:
-        return "no hay permiso para leerlo";
-    case EISDIR:
-        return "es una carpeta, no un fichero";
-    case ENAMETOOLONG:
-        return "el nombre es demasiado largo";
-    case ELOOP:
-        return "hay demasiados enlaces simbólicos en su camino";
-    case EIO:
-        return "error de entrada/salida del disco";
-    case EMFILE:
-    case ENFILE:
-        return "hay demasiados ficheros abiertos";
-    case ENOMEM:
-        return "no hay memoria suficiente";
-    default:
-        return "error " + std::to_string(error) + " (" + std::generic_category().message(error) +
-               ")";
-    }
-}
-
 // ASCII case folding only: names are bytes, not necessarily UTF-8.
 unsigned char FoldCase(unsigned char c)
 {
@@ -215,27 +187,16 @@ DataFileResult LoadDataFile(SceneState& scene, const std::filesystem::path& path
     return raw.result;
 }
 
-std::string DescribeFailure(const DataFileResult& result)
+std::vector<char> EncodeDataFile(const std::array<double, kVertexCount>& heights)
 {
-    switch (result.status) {
-    case DataFileStatus::Ok:
-        return {};
-    case DataFileStatus::OpenFailed:
-        return SystemErrorText(result.error);
-    case DataFileStatus::NotRegular:
-        return result.error == EISDIR ? "es una carpeta, no un fichero" : "no es un fichero normal";
-    case DataFileStatus::ReadFailed:
-        return "error de lectura: " + SystemErrorText(result.error);
+    std::vector<char> bytes;
+    bytes.reserve(kDataFileSize);
+    for (const double h : heights) {
+        const auto bits = std::bit_cast<std::uint64_t>(h);
+        for (int b = 0; b < 8; ++b)
+            bytes.push_back(static_cast<char>(bits >> (8 * b)));
     }
-    return {};
-}
-
-std::string DescribeSizeMismatch(const DataFileResult& result)
-{
-    if (!result.SizeMismatch())
-        return {};
-    return "tiene " + std::to_string(result.size) + (result.size == 1 ? " byte" : " bytes") +
-           " y se esperaban " + std::to_string(kDataFileSize);
+    return bytes;
 }
 
 std::vector<DataFileEntry> ListDataFiles(const std::filesystem::path& dir)

@@ -43,13 +43,8 @@ DataFileResult ReadDataFile(const std::filesystem::path& path,
 // 1.0 and takes its heights. When it cannot, the scene is not touched.
 DataFileResult LoadDataFile(SceneState& scene, const std::filesystem::path& path, BarDisplay* bars);
 
-// A short Spanish reason for a failed result ("no existe", "es una carpeta, no
-// un fichero", ...); empty for a readable file.
-std::string DescribeFailure(const DataFileResult& result);
-
-// For a readable file whose size is not 80000, a short Spanish remark such as
-// "tiene 8000 bytes y se esperaban 80000"; otherwise empty.
-std::string DescribeSizeMismatch(const DataFileResult& result);
+// The bytes of a data file holding heights: each a little-endian double.
+std::vector<char> EncodeDataFile(const std::array<double, kVertexCount>& heights);
 
 struct DataFileEntry {
     std::string name;           // the file name without its last four characters

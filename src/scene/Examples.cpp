@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-#include "render/Vec3.h"
+#include "base/Vec3.h"
 
 namespace hyt {
 

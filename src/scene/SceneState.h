@@ -6,8 +6,9 @@
 #include <cstdint>
 #include <string>
 
-#include "render/Vec3.h"
-#include "scene/SceneTypes.h"
+#include "base/Vec3.h"
+#include "base/ScrollCodes.h"
+#include "base/Types.h"
 
 namespace hyt {
 
@@ -44,9 +45,6 @@ struct SceneState {
     POINT cursorNow;
 };
 
-// The two bars of the view, as the core names them.
-enum class Bar { Zoom, Distance };
-
 // Whoever shows the bars: ResetView tells it the new ranges and positions.
 class BarDisplay {
   public:
@@ -54,11 +52,6 @@ class BarDisplay {
     virtual void SetBarRange(Bar bar, int minPos, int maxPos) = 0;
     virtual void SetBarPosition(Bar bar, int pos) = 0;
 };
-
-inline constexpr int kZoomBarMin = 0;
-inline constexpr int kZoomBarMax = 50;
-inline constexpr int kDistanceBarMin = 30;
-inline constexpr int kDistanceBarMax = 300;
 
 // The reset eye, up direction and zoom.
 inline constexpr Vec3 kResetEye{115.0, -194.0, 197.0};

@@ -4,9 +4,10 @@
 #include <QPushButton>
 
 #include "platform/DialogUnits.h"
+#include "platform/UiText.h"
 #include "ui/MainIcon.h"
 #include "ui/Resource.h"
-#include "ui/Texts.h"
+#include "texts/Texts.h"
 
 namespace hyt {
 
@@ -32,7 +33,7 @@ CAboutDlg::CAboutDlg(QWidget* parent)
 {
     setObjectName(QStringLiteral("IDD_ABOUT"));
     setFont(DialogFont());
-    setWindowTitle(AboutCaption());
+    setWindowTitle(UiText(AboutCaption()));
     setFixedSize(DialogUnitsToPixelsX(252), DialogUnitsToPixelsY(89));
 
     // The controls in template order, which is also the tab order.
@@ -42,16 +43,16 @@ CAboutDlg::CAboutDlg(QWidget* parent)
     icon->setGeometry(DialogRect(10, 9, 21, 20));
     icon->setObjectName(QStringLiteral("IDI_MAIN"));
 
-    StaticText(this, AboutTitleText(), DialogRect(46, 9, 143, 21));
+    StaticText(this, UiText(AboutTitleText()), DialogRect(46, 9, 143, 21));
 
-    auto* ok = new QPushButton(QStringLiteral("Aceptar"), this);
+    auto* ok = new QPushButton(UiText(OkButtonText()), this);
     ok->setObjectName(QStringLiteral("IDOK"));
     ok->setProperty("controlId", IDOK);
     ok->setGeometry(DialogRect(198, 6, 50, 14));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
-    StaticText(this, AboutMakerText(), DialogRect(46, 32, 143, 46))
+    StaticText(this, UiText(AboutMakerText()), DialogRect(46, 32, 143, 46))
         ->setObjectName(QStringLiteral("makerText"));
 
     ok->setFocus();

@@ -4,8 +4,9 @@
 #include <QPushButton>
 
 #include "platform/DialogUnits.h"
+#include "platform/UiText.h"
 #include "ui/Resource.h"
-#include "ui/Texts.h"
+#include "texts/Texts.h"
 
 namespace hyt {
 
@@ -18,7 +19,7 @@ CInstructionsDlg::CInstructionsDlg(QWidget* parent)
     setWindowTitle(QStringLiteral("Dialog"));
     setFixedSize(DialogUnitsToPixelsX(473), DialogUnitsToPixelsY(267));
 
-    closeButton = new QPushButton(QStringLiteral("Cerrar"), this);
+    closeButton = new QPushButton(UiText(CloseButtonText()), this);
     closeButton->setObjectName(QStringLiteral("IDOK"));
     closeButton->setProperty("controlId", IDOK);
     closeButton->setGeometry(DialogRect(416, 246, 50, 14));
@@ -52,9 +53,9 @@ void CInstructionsDlg::DoDataExchange(Exchange direction)
 bool CInstructionsDlg::OnInitDialog()
 {
     DoDataExchange(Exchange::ToControls);
-    setWindowTitle(InstructionsCaption());
+    setWindowTitle(UiText(InstructionsCaption()));
     // Built from nothing each time, so that a second opening shows the text once.
-    instructionsText = BuildInstructionsText();
+    instructionsText = UiText(BuildInstructionsText());
     DoDataExchange(Exchange::ToControls);
     closeButton->setFocus();
     return true;

@@ -17,6 +17,7 @@
 #include <system_error>
 
 #include "platform/DialogUnits.h"
+#include "platform/UiText.h"
 #include "platform/ScrollBarControl.h"
 #include "platform/SortedComboBox.h"
 #include "platform/SystemMenu.h"
@@ -26,7 +27,7 @@
 #include "ui/InstructionsDlg.h"
 #include "ui/MainIcon.h"
 #include "ui/Resource.h"
-#include "ui/Texts.h"
+#include "texts/Texts.h"
 #include "view/ViewControls.h"
 
 namespace hyt {
@@ -35,7 +36,6 @@ namespace {
 
 constexpr int kClientWidth = DialogUnitsToPixelsX(529);  // 794
 constexpr int kClientHeight = DialogUnitsToPixelsY(331); // 538
-constexpr int kWheelNotch = 120;                         // angle delta of one wheel notch
 constexpr int kListItemHeight = DialogUnitsToPixelsY(8); // one line of a dropped-down list
 
 void SetControlId(QWidget* control, const char* name, int id)
@@ -83,23 +83,25 @@ POINT CursorOf(const QMouseEvent* event)
     return POINT{global.x(), global.y()};
 }
 
-QString DisplayName(const std::filesystem::path& path)
+// The name as the user sees it in the list: bytes that are not UTF-8 show as
+// replacement characters.
+std::string DisplayName(const std::filesystem::path& path)
 {
-    return QString::fromStdString(path.filename().string());
+    return QString::fromStdString(path.filename().string()).toStdString();
 }
 
 } // namespace
 
-CSurfaceDlg::CSurfaceDlg(SceneState& scene, QWidget* parent)
-    : QDialog(parent, Qt::Window), scene(scene), canvas(std::make_unique<Canvas>()),
-      pictureView(reinterpret_cast<const uchar*>(canvas->Pixels()), Canvas::kShownWidth,
+CSurfaceDlg::CSurfaceDlg(ViewerSession& session, QWidget* parent)
+    : QDialog(parent, Qt::Window), session(session),
+      pictureView(reinterpret_cast<const uchar*>(session.Picture().Pixels()), Canvas::kShownWidth,
                   Canvas::kShownHeight, Canvas::kWidth * int(sizeof(Canvas::Pixel)),
                   QImage::Format_RGB32),
       icon(MakeMainIcon())
 {
     setObjectName(QStringLiteral("IDD_MAIN"));
     setFont(DialogFont());
-    setWindowTitle(MainCaption());
+    setWindowTitle(UiText(MainCaption()));
     // Moves with no button held reach the window too, so that a release it
     // never saw ends the drag at the next move.
     setMouseTracking(true);
@@ -122,7 +124,7 @@ void CSurfaceDlg::CreateControls()
     // Template order, which is also the tab order: "Cerrar", "Sobre hyt",
     // "Instrucciones", the example list, "Color", the file list. The bars and
     // the static texts take no focus.
-    cancelButton = PushButton(this, QStringLiteral("Cerrar"), DialogRect(7, 310, 66, 14));
+    cancelButton = PushButton(this, UiText(CloseButtonText()), DialogRect(7, 310, 66, 14));
     SetControlId(cancelButton, "IDCANCEL", IDCANCEL);
 
     zoomBar = new ScrollBarControl(this);
@@ -134,22 +136,22 @@ void CSurfaceDlg::CreateControls()
     SetControlId(distanceBar, "IDC_DISTANCE_BAR", IDC_DISTANCE_BAR);
 
     // Z under the zoom bar, P under the distance bar.
-    StaticText(this, QStringLiteral("Z         P"), DialogRect(26, 235, 30, 13));
+    StaticText(this, UiText(BarLettersText()), DialogRect(26, 235, 30, 13));
 
-    aboutButton = PushButton(this, QStringLiteral("Sobre hyt"), DialogRect(7, 291, 66, 15));
+    aboutButton = PushButton(this, UiText(AboutButtonText()), DialogRect(7, 291, 66, 15));
     SetControlId(aboutButton, "IDC_ABOUT_BUTTON", IDC_ABOUT_BUTTON);
 
     instructionsButton =
-        PushButton(this, QStringLiteral("Instrucciones"), DialogRect(7, 273, 66, 14));
+        PushButton(this, UiText(InstructionsButtonText()), DialogRect(7, 273, 66, 14));
     SetControlId(instructionsButton, "IDC_INSTRUCTIONS_BUTTON", IDC_INSTRUCTIONS_BUTTON);
 
     exampleCombo = new SortedComboBox(ComboEdit::None, this);
     PlaceComboBox(exampleCombo, DialogRect(301, 7, 157, 70));
     SetControlId(exampleCombo, "IDC_EXAMPLE_COMBO", IDC_EXAMPLE_COMBO);
 
-    StaticText(this, QStringLiteral("Escoger ejemplo:"), DialogRect(241, 9, 56, 8));
+    StaticText(this, UiText(ExampleListLabel()), DialogRect(241, 9, 56, 8));
 
-    colorCheck = new QCheckBox(QStringLiteral("Color"), this);
+    colorCheck = new QCheckBox(UiText(ColorCheckText()), this);
     colorCheck->setGeometry(DialogRect(7, 256, 32, 10));
     SetControlId(colorCheck, "IDC_COLOR_CHECK", IDC_COLOR_CHECK);
 
@@ -157,7 +159,7 @@ void CSurfaceDlg::CreateControls()
     PlaceComboBox(fileCombo, DialogRect(67, 7, 157, 46));
     SetControlId(fileCombo, "IDC_FILE_COMBO", IDC_FILE_COMBO);
 
-    StaticText(this, QStringLiteral("Leer fichero:"), DialogRect(21, 9, 41, 8));
+    StaticText(this, UiText(FileListLabel()), DialogRect(21, 9, 41, 8));
 }
 
 // The message table. Each entry binds one event of the window to its handler;
@@ -188,9 +190,9 @@ void CSurfaceDlg::BindMessages()
     connect(systemMenu, &SystemMenu::Command, this,
             [this](unsigned command) { OnSysCommand(command, 0); });
     connect(zoomBar, &ScrollBarControl::Scrolled, this,
-            [this](unsigned code, unsigned position) { OnVScroll(code, position, zoomBar); });
+            [this](ScrollCode code, unsigned position) { OnVScroll(code, position, zoomBar); });
     connect(distanceBar, &ScrollBarControl::Scrolled, this,
-            [this](unsigned code, unsigned position) { OnVScroll(code, position, distanceBar); });
+            [this](ScrollCode code, unsigned position) { OnVScroll(code, position, distanceBar); });
     connect(aboutButton, &QPushButton::clicked, this, &CSurfaceDlg::OnAboutButton);
     connect(instructionsButton, &QPushButton::clicked, this, &CSurfaceDlg::OnInstructionsButton);
     connect(exampleCombo, &QComboBox::activated, this, &CSurfaceDlg::OnExampleSelChange);
@@ -207,12 +209,12 @@ bool CSurfaceDlg::OnInitDialog()
 {
     // The system menu: the closing separator and the About entry, and our
     // save entry in its own group just before them.
-    const QString aboutText = AboutMenuText();
+    const QString aboutText = UiText(AboutMenuText());
     if (!aboutText.isEmpty()) {
         QAction* closingSeparator = systemMenu->AppendSeparator();
         systemMenu->AppendMenu(IDM_ABOUT, aboutText);
         systemMenu->InsertSeparator(closingSeparator);
-        systemMenu->InsertMenu(closingSeparator, IDM_SAVE_IMAGE, SaveImageMenuText())
+        systemMenu->InsertMenu(closingSeparator, IDM_SAVE_IMAGE, UiText(SaveImageMenuText()))
             ->setEnabled(false);
     }
 
@@ -254,13 +256,19 @@ QImage CSurfaceDlg::Picture() const
     return hasPicture ? pictureView.copy() : QImage();
 }
 
-void CSurfaceDlg::RedrawSurface()
+void CSurfaceDlg::ShowUpdate(const ViewUpdate& change)
 {
+    for (const Bar bar : {Bar::Distance, Bar::Zoom}) {
+        const BarChange& barChange = change.Of(bar);
+        if (barChange.range)
+            BarControl(bar)->SetScrollRange(barChange.range->minPos, barChange.range->maxPos);
+        if (barChange.position)
+            BarControl(bar)->SetScrollPos(*barChange.position);
+    }
     // Before the first example or file there is no surface and no camera:
     // the picture area stays blank.
-    if (!hasSource)
+    if (!change.redrawn)
         return;
-    hyt::RedrawSurface(scene, *canvas);
     if (!hasPicture) {
         hasPicture = true;
         if (QAction* save = systemMenu->Action(IDM_SAVE_IMAGE))
@@ -272,16 +280,6 @@ void CSurfaceDlg::RedrawSurface()
 ScrollBarControl* CSurfaceDlg::BarControl(Bar bar) const
 {
     return bar == Bar::Zoom ? zoomBar : distanceBar;
-}
-
-void CSurfaceDlg::SetBarRange(Bar bar, int minPos, int maxPos)
-{
-    BarControl(bar)->SetScrollRange(minPos, maxPos);
-}
-
-void CSurfaceDlg::SetBarPosition(Bar bar, int pos)
-{
-    BarControl(bar)->SetScrollPos(pos);
 }
 
 // --- 1: system menu --------------------------------------------------------
@@ -383,7 +381,7 @@ void CSurfaceDlg::OnLButtonDown(QMouseEvent* event)
 {
     // The window keeps the mouse from this press to the release, wherever
     // the release happens.
-    BeginDrag(scene, CursorOf(event));
+    session.BeginDrag(CursorOf(event));
     QDialog::mousePressEvent(event);
 }
 
@@ -392,17 +390,17 @@ void CSurfaceDlg::OnMouseMove(QMouseEvent* event)
     if (!(event->buttons() & Qt::LeftButton)) {
         // A release we never saw (the mouse was taken away): the drag is over,
         // and a move with the button up never turns the view.
-        if (scene.dragging)
-            EndDrag(scene);
-    } else if (DragStep(scene, CursorOf(event))) {
-        RedrawSurface();
+        if (session.Dragging())
+            session.EndDrag();
+    } else {
+        ShowUpdate(session.DragTo(CursorOf(event)));
     }
     QDialog::mouseMoveEvent(event);
 }
 
 void CSurfaceDlg::OnLButtonUp(QMouseEvent* event)
 {
-    EndDrag(scene);
+    session.EndDrag();
     QDialog::mouseReleaseEvent(event);
 }
 
@@ -410,13 +408,11 @@ void CSurfaceDlg::OnLButtonUp(QMouseEvent* event)
 
 void CSurfaceDlg::OnVScroll(unsigned code, unsigned position, ScrollBarControl* bar)
 {
-    if (bar == zoomBar || bar == distanceBar) {
-        const Bar which = bar == zoomBar ? Bar::Zoom : Bar::Distance;
-        if (const std::optional<int> newPosition = ScrollBarStep(scene, which, code, position))
-            bar->SetScrollPos(*newPosition);
-    }
+    if (bar != zoomBar && bar != distanceBar)
+        return;
     // Every bar message redraws, even one that changed nothing.
-    RedrawSurface();
+    ShowUpdate(session.BarMessage(bar == zoomBar ? Bar::Zoom : Bar::Distance, ScrollCode(code),
+                                  position));
 }
 
 void CSurfaceDlg::wheelEvent(QWheelEvent* event)
@@ -463,15 +459,14 @@ void CSurfaceDlg::OnExampleSelChange(int index)
     if (index < 0)
         return;
     const QByteArray label = exampleCombo->itemText(index).toUtf8();
-    SelectExample(scene, std::string_view(label.constData(), std::size_t(label.size())), this);
-    hasSource = true;
-    RedrawSurface();
+    ShowUpdate(
+        session.ChooseExample(std::string_view(label.constData(), std::size_t(label.size()))));
 }
 
 void CSurfaceDlg::OnColorCheck()
 {
     // The check box ticks itself; the picture changes at the next redraw.
-    ToggleColorMode(scene);
+    session.ToggleColor();
 }
 
 void CSurfaceDlg::OnFileSelChange(int index)
@@ -481,25 +476,20 @@ void CSurfaceDlg::OnFileSelChange(int index)
         return;
     const std::filesystem::path& path = dataFiles[std::size_t(entry.toInt())].path;
 
-    const DataFileResult result = LoadDataFile(scene, path, this);
+    const FileOutcome outcome = session.ChooseFile(path);
+    const DataFileResult& result = outcome.file;
     if (!result.Readable()) {
         // The scene and the picture are as they were; so is the list's choice.
         fileCombo->setCurrentIndex(shownFileIndex);
-        QMessageBox::warning(
-            this, MainCaption(),
-            QString::fromUtf8("No se puede leer el fichero «%1»: %2.\nLa imagen no ha cambiado.")
-                .arg(DisplayName(path), QString::fromStdString(DescribeFailure(result))));
+        QMessageBox::warning(this, UiText(MainCaption()),
+                             UiText(FileUnreadableMessage(DisplayName(path), result)));
         return;
     }
     shownFileIndex = index;
-    hasSource = true;
-    RedrawSurface();
+    ShowUpdate(outcome.view);
     if (result.SizeMismatch()) {
-        QMessageBox::warning(
-            this, MainCaption(),
-            QString::fromUtf8(
-                "El fichero «%1» %2.\nLa superficie se ha dibujado con los datos leídos.")
-                .arg(DisplayName(path), QString::fromStdString(DescribeSizeMismatch(result))));
+        QMessageBox::warning(this, UiText(MainCaption()),
+                             UiText(FileSizeMessage(DisplayName(path), result)));
     }
 }
 
@@ -513,22 +503,20 @@ bool CSurfaceDlg::SavePicture(const QString& fileName) const
 void CSurfaceDlg::OnSaveImage()
 {
     if (!hasPicture) {
-        QMessageBox::information(this, MainCaption(),
-                                 QString::fromUtf8("Todavía no hay ninguna imagen que guardar: "
-                                                   "escoja antes un ejemplo o un fichero."));
+        QMessageBox::information(this, UiText(MainCaption()), UiText(NothingToSaveMessage()));
         return;
     }
-    QString fileName = QFileDialog::getSaveFileName(this, QStringLiteral("Guardar imagen"),
-                                                    QStringLiteral("hyt.png"),
-                                                    QString::fromUtf8("Imágenes PNG (*.png)"));
+    QString fileName =
+        QFileDialog::getSaveFileName(this, UiText(SaveImageCaption()), QStringLiteral("hyt.png"),
+                                     UiText(SaveImageFilter()));
     if (fileName.isEmpty())
         return;
     if (QFileInfo(fileName).suffix().isEmpty())
         fileName += QStringLiteral(".png");
     if (!SavePicture(fileName)) {
-        QMessageBox::warning(this, MainCaption(),
-                             QString::fromUtf8("No se ha podido guardar la imagen en «%1».")
-                                 .arg(QDir::toNativeSeparators(fileName)));
+        QMessageBox::warning(
+            this, UiText(MainCaption()),
+            UiText(SaveImageFailedMessage(QDir::toNativeSeparators(fileName).toStdString())));
     }
 }
 

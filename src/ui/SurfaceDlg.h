@@ -9,12 +9,10 @@
 #include <QIcon>
 #include <QImage>
 #include <filesystem>
-#include <memory>
 #include <vector>
 
-#include "render/Canvas.h"
 #include "scene/DataFile.h"
-#include "scene/SceneState.h"
+#include "view/ViewerSession.h"
 
 class QCheckBox;
 class QLabel;
@@ -26,13 +24,13 @@ class ScrollBarControl;
 class SortedComboBox;
 class SystemMenu;
 
-class CSurfaceDlg : public QDialog, public BarDisplay {
+class CSurfaceDlg : public QDialog {
     Q_OBJECT
 
   public:
-    // scene must outlive the window. The file list is built from the
+    // session must outlive the window. The file list is built from the
     // process's current directory.
-    explicit CSurfaceDlg(SceneState& scene, QWidget* parent = nullptr);
+    explicit CSurfaceDlg(ViewerSession& session, QWidget* parent = nullptr);
     ~CSurfaceDlg() override;
 
     // The picture area in client coordinates.
@@ -65,10 +63,6 @@ class CSurfaceDlg : public QDialog, public BarDisplay {
     void OnOK();
     void OnCancel();
 
-    // BarDisplay: ResetView sets the two bars through these.
-    void SetBarRange(Bar bar, int minPos, int maxPos) override;
-    void SetBarPosition(Bar bar, int pos) override;
-
     // Writes the last picture as PNG; false if there is none or it failed.
     bool SavePicture(const QString& fileName) const;
 
@@ -86,16 +80,14 @@ class CSurfaceDlg : public QDialog, public BarDisplay {
     void CreateControls();
     void BindMessages();
     void FillFileList();
-    void RedrawSurface();
+    void ShowUpdate(const ViewUpdate& change);
     ScrollBarControl* BarControl(Bar bar) const;
     void ShowSystemMenu(const QPoint& globalPos);
     void KeepNormalSizeFixed();
 
-    SceneState& scene;
-    std::unique_ptr<Canvas> canvas;
-    QImage pictureView; // over canvas's pixels, no copy
+    ViewerSession& session;
+    QImage pictureView; // over the session's picture, no copy
     bool hasPicture = false;
-    bool hasSource = false; // an example or a file has been chosen
 
     std::vector<DataFileEntry> dataFiles; // what each file-list entry came from
     int shownFileIndex = -1;              // file-list entry of the last file loaded

@@ -13,7 +13,7 @@ constexpr double kRadiansPerPixelOverPi = 0.0014858841010401188;
 
 } // namespace
 
-std::optional<int> ZoomBarStep(SceneState& scene, unsigned code, unsigned position)
+std::optional<int> ZoomBarStep(SceneState& scene, ScrollCode code, unsigned position)
 {
     switch (code) {
     case SB_LINEUP:
@@ -40,7 +40,7 @@ std::optional<int> ZoomBarStep(SceneState& scene, unsigned code, unsigned positi
     return ZoomBarPosition(scene);
 }
 
-std::optional<int> DistanceBarStep(SceneState& scene, unsigned code, unsigned position)
+std::optional<int> DistanceBarStep(SceneState& scene, ScrollCode code, unsigned position)
 {
     if (code != SB_LINEUP && code != SB_LINEDOWN && code != SB_THUMBPOSITION &&
         code != SB_THUMBTRACK)
@@ -73,7 +73,7 @@ std::optional<int> DistanceBarStep(SceneState& scene, unsigned code, unsigned po
     return shown;
 }
 
-std::optional<int> ScrollBarStep(SceneState& scene, Bar bar, unsigned code, unsigned position)
+std::optional<int> ScrollBarStep(SceneState& scene, Bar bar, ScrollCode code, unsigned position)
 {
     return bar == Bar::Zoom ? ZoomBarStep(scene, code, position)
                             : DistanceBarStep(scene, code, position);

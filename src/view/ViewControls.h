@@ -5,33 +5,21 @@
 
 #include <optional>
 
+#include "base/ScrollCodes.h"
 #include "scene/SceneState.h"
 
 namespace hyt {
 
-// Scroll codes, as the bars report them.
-enum ScrollCode : unsigned {
-    SB_LINEUP = 0,
-    SB_LINEDOWN = 1,
-    SB_PAGEUP = 2,
-    SB_PAGEDOWN = 3,
-    SB_THUMBPOSITION = 4,
-    SB_THUMBTRACK = 5,
-    SB_TOP = 6,
-    SB_BOTTOM = 7,
-    SB_ENDSCROLL = 8,
-};
-
 // "Z" bar: line steps of 1.0 clamped to 0..50; the thumb sets 50 - position.
-std::optional<int> ZoomBarStep(SceneState& scene, unsigned code, unsigned position);
+std::optional<int> ZoomBarStep(SceneState& scene, ScrollCode code, unsigned position);
 
 // "P" bar: line steps of 2.0 clamped to 30..300; the thumb sets the distance
 // to the position. The eye's direction never changes. Before the first
 // source the eye has no direction and the steps change nothing.
-std::optional<int> DistanceBarStep(SceneState& scene, unsigned code, unsigned position);
+std::optional<int> DistanceBarStep(SceneState& scene, ScrollCode code, unsigned position);
 
 // Either bar by identity. The caller redraws after every bar message.
-std::optional<int> ScrollBarStep(SceneState& scene, Bar bar, unsigned code, unsigned position);
+std::optional<int> ScrollBarStep(SceneState& scene, Bar bar, ScrollCode code, unsigned position);
 
 // Button down: remember the cursor and start dragging.
 void BeginDrag(SceneState& scene, POINT cursor);

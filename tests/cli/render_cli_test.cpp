@@ -26,6 +26,7 @@
 #include "render/SurfaceRenderer.h"
 #include "scene/Examples.h"
 #include "view/ViewControls.h"
+#include "view/ViewerSession.h"
 
 namespace hyt {
 namespace {
@@ -349,13 +350,11 @@ TEST_F(RenderCliTest, PictureMatchesTheCoresRedraw)
     const QImage written(QString::fromStdString((dir / "out" / "z.png").string()), "PNG");
     ASSERT_EQ(written.size(), QSize(673, 496));
 
-    auto scene = std::make_unique<SceneState>();
-    auto canvas = std::make_unique<Canvas>();
-    // The window's path: choose, draw, release the "Z" thumb at 20, draw.
-    SelectExample(*scene, "sin(x)*sin(y)", nullptr);
-    RedrawSurface(*scene, *canvas);
-    ZoomBarStep(*scene, SB_THUMBPOSITION, 20);
-    RedrawSurface(*scene, *canvas);
+    // The window's path: choose, release the "Z" thumb at 20.
+    ViewerSession session;
+    session.ChooseExample("sin(x)*sin(y)");
+    session.BarMessage(Bar::Zoom, SB_THUMBPOSITION, 20);
+    const Canvas* canvas = &session.Picture();
     int differing = 0;
     for (int y = 0; y < 496; ++y)
         for (int x = 0; x < 673; ++x)

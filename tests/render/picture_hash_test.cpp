@@ -14,6 +14,7 @@
 #include "render/SurfaceRenderer.h"
 #include "scene/Examples.h"
 #include "view/ViewControls.h"
+#include "view/ViewerSession.h"
 
 using namespace hyt;
 
@@ -94,33 +95,34 @@ constexpr int kRadialSine = 0, kDampedWave = 1, kSineProduct = 2, kSineTimesX = 
 // The cursor starts here; each drag step moves it by (dx, dy) screen pixels.
 constexpr POINT kDragStart{400, 300};
 
-void BuildView(SceneState& scene, Canvas& canvas, const View& view)
+// The view as a user reaches it: the example chosen, then each step, each
+// followed by a redraw.
+void BuildView(ViewerSession& session, const View& view)
 {
-    SelectExample(scene, kExamples[std::size_t(view.example)].label, nullptr);
-    if (view.mode == Mode::Plain)
-        ToggleColorMode(scene);
-    RedrawSurface(scene, canvas);
+    if ((session.Scene().colorMode == 1) != (view.mode == Mode::Colour))
+        session.ToggleColor();
+    session.ChooseExample(kExamples[std::size_t(view.example)].label);
     POINT cursor = kDragStart;
     bool dragging = false;
     for (const Step& step : view.steps) {
         switch (step.kind) {
         case Step::Distance:
-            DistanceBarStep(scene, SB_THUMBTRACK, unsigned(step.a));
+            session.BarMessage(Bar::Distance, SB_THUMBTRACK, unsigned(step.a));
             break;
         case Step::Zoom:
-            ZoomBarStep(scene, SB_THUMBTRACK, unsigned(step.a));
+            session.BarMessage(Bar::Zoom, SB_THUMBTRACK, unsigned(step.a));
             break;
         case Step::Drag:
             if (!dragging) {
-                BeginDrag(scene, cursor);
+                session.BeginDrag(cursor);
                 dragging = true;
             }
             cursor = {cursor.x + step.a, cursor.y + step.b};
-            ASSERT_TRUE(DragStep(scene, cursor));
+            ASSERT_TRUE(session.DragTo(cursor).redrawn);
             break;
         }
-        RedrawSurface(scene, canvas);
     }
+    session.EndDrag();
 }
 
 } // namespace
@@ -177,14 +179,16 @@ TEST(PictureHash, EveryPinnedViewDrawsTheSamePixelsAndProjections)
     };
     // clang-format on
 
-    auto canvas = std::make_unique<Canvas>();
+    // One session for every view, as one window shows them in turn: each
+    // picture must owe nothing to the one before.
+    ViewerSession session;
     for (const View& view : views) {
         SCOPED_TRACE(view.name);
-        auto scene = std::make_unique<SceneState>();
-        BuildView(*scene, *canvas, view);
-        EXPECT_EQ(ChooseDrawingOrder(scene->eye.y, scene->eye.z), view.order);
-        const std::uint64_t picture = PictureHash(*canvas);
-        const std::uint64_t projection = ProjectionHash(*scene);
+        BuildView(session, view);
+        const SceneState& scene = session.Scene();
+        EXPECT_EQ(ChooseDrawingOrder(scene.eye.y, scene.eye.z), view.order);
+        const std::uint64_t picture = PictureHash(session.Picture());
+        const std::uint64_t projection = ProjectionHash(scene);
         EXPECT_EQ(picture, view.picture) << std::hex << "picture 0x" << picture;
         EXPECT_EQ(projection, view.projection) << std::hex << "projection 0x" << projection;
     }
@@ -248,6 +252,7 @@ TEST(PictureHash, RandomViewsMatchTheMeshDrawnPlainly)
     auto canvas = std::make_unique<Canvas>();
     auto plain = std::make_unique<Canvas>();
     auto scene = std::make_unique<SceneState>();
+    SurfaceRenderer renderer;
     int compared = 0;
     for (int walk = 0; walk < 10; ++walk) {
         SelectExample(*scene, kExamples[std::size_t(walk) % kExamples.size()].label, nullptr);
@@ -269,7 +274,7 @@ TEST(PictureHash, RandomViewsMatchTheMeshDrawnPlainly)
                 DragStep(*scene, cursor);
                 break;
             }
-            RedrawSurface(*scene, *canvas);
+            renderer.RedrawSurface(*scene, *canvas);
             DrawPlainly(*scene, *plain);
             SCOPED_TRACE(testing::Message() << "walk " << walk << ", step " << step);
             ASSERT_EQ(PictureHash(*canvas), PictureHash(*plain));

@@ -20,6 +20,7 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 struct Fixture {
     std::unique_ptr<SceneState> scene = std::make_unique<SceneState>();
     std::unique_ptr<Canvas> canvas = std::make_unique<Canvas>();
+    SurfaceRenderer renderer;
 
     Fixture(double height = 0.0)
     {
@@ -27,7 +28,7 @@ struct Fixture {
         scene->zScale = 1.0;
         scene->heights.fill(height);
     }
-    void Draw() { RedrawSurface(*scene, *canvas); }
+    void Draw() { renderer.RedrawSurface(*scene, *canvas); }
     POINT PixelOf(int i, int j) const
     {
         const Vec3& v = scene->vertices[i * kGridSize + j];
@@ -230,7 +231,8 @@ TEST(RedrawSurface, DegenerateScenesDrawBlackAndStayFinite)
     // Before any source: the camera is all zero.
     auto scene = std::make_unique<SceneState>();
     auto canvas = std::make_unique<Canvas>();
-    RedrawSurface(*scene, *canvas);
+    SurfaceRenderer renderer;
+    renderer.RedrawSurface(*scene, *canvas);
     int black = 0;
     for (int y = 0; y < Canvas::kShownHeight; ++y)
         for (int x = 0; x < Canvas::kShownWidth; ++x)

@@ -31,7 +31,8 @@
 #include "scene/SceneState.h"
 #include "support/DataFileBytes.h"
 #include "support/DeepDirectory.h"
-#include "view/ViewControls.h"
+#include "texts/Texts.h"
+#include "view/ViewerSession.h"
 
 namespace hyt {
 namespace {
@@ -69,28 +70,18 @@ std::uint64_t BytesReadSoFar()
     return 0;
 }
 
-// The viewer's state: one scene and one picture, off the stack, and what
-// choosing a file does in the window: load, then redraw only when it was
-// read.
+// A viewer as the window drives it; the scene is reachable for views that no
+// control could reach.
 struct Viewer {
-    std::unique_ptr<SceneState> scene = std::make_unique<SceneState>();
-    std::unique_ptr<Canvas> canvas = std::make_unique<Canvas>();
+    std::unique_ptr<ViewerSession> session = std::make_unique<ViewerSession>();
+    SceneState* scene = &session->Scene();
 
-    DataFileResult ChooseFile(const fs::path& path)
-    {
-        const DataFileResult result = LoadDataFile(*scene, path, nullptr);
-        if (result.Readable())
-            RedrawSurface(*scene, *canvas);
-        return result;
-    }
-    void ChooseExample(std::string_view label)
-    {
-        SelectExample(*scene, label, nullptr);
-        RedrawSurface(*scene, *canvas);
-    }
+    DataFileResult ChooseFile(const fs::path& path) { return session->ChooseFile(path).file; }
+    void ChooseExample(std::string_view label) { session->ChooseExample(label); }
+    void Redraw() { session->Redraw(); }
     std::vector<Canvas::Pixel> Picture() const
     {
-        const Canvas::Pixel* p = canvas->Pixels();
+        const Canvas::Pixel* p = session->Picture().Pixels();
         return {p, p + std::size_t(Canvas::kWidth) * Canvas::kHeight};
     }
     bool AllBlack() const
@@ -378,11 +369,10 @@ TEST_P(BadFile, GivesAReasonOrASoundPicture)
     // The picture the user had: an example, turned a little and zoomed.
     Viewer viewer;
     viewer.ChooseExample("Mandelbrot");
-    ZoomBarStep(*viewer.scene, SB_LINEUP, 0);
-    BeginDrag(*viewer.scene, {10, 10});
-    DragStep(*viewer.scene, {40, 25});
-    EndDrag(*viewer.scene);
-    RedrawSurface(*viewer.scene, *viewer.canvas);
+    viewer.session->BarMessage(Bar::Zoom, SB_LINEUP, 0);
+    viewer.session->BeginDrag({10, 10});
+    viewer.session->DragTo({40, 25});
+    viewer.session->EndDrag();
     const auto sceneBefore = std::make_unique<SceneState>(*viewer.scene);
     const auto pictureBefore = viewer.Picture();
 
@@ -398,19 +388,19 @@ TEST_P(BadFile, GivesAReasonOrASoundPicture)
 
     if (row.outcome == Outcome::Refused) {
         EXPECT_FALSE(result.Readable());
-        EXPECT_EQ(DescribeFailure(result), row.message);
+        EXPECT_EQ(DataFileFailureReason(result), row.message);
         ExpectSameScene(*viewer.scene, *sceneBefore);
         EXPECT_TRUE(viewer.Picture() == pictureBefore) << "the picture changed";
         // The scene kept is the scene drawn: a redraw gives the same picture.
-        RedrawSurface(*viewer.scene, *viewer.canvas);
+        viewer.Redraw();
         EXPECT_TRUE(viewer.Picture() == pictureBefore) << "a redraw changed the picture";
         return;
     }
 
-    ASSERT_TRUE(result.Readable()) << DescribeFailure(result);
+    ASSERT_TRUE(result.Readable()) << DataFileFailureReason(result);
     // The counter does count: what was read is all there was, or 80000.
     EXPECT_GE(bytesRead, std::min<std::uintmax_t>(result.size, kDataFileSize));
-    EXPECT_EQ(DescribeSizeMismatch(result), row.message);
+    EXPECT_EQ(DataFileSizeRemark(result), row.message);
     EXPECT_EQ(viewer.scene->zScale, 1.0);
     EXPECT_EQ(viewer.scene->zoomLevel, kResetZoom);
     EXPECT_EQ(viewer.scene->selectedExample, "Mandelbrot");
@@ -442,24 +432,20 @@ struct ViewRow {
 // Every control, each followed by a redraw as in the window.
 void EveryControl(Viewer& v)
 {
-    SceneState& s = *v.scene;
+    ViewerSession& s = *v.session;
     for (unsigned code = 0; code <= SB_ENDSCROLL + 1; ++code)
         for (unsigned position : {0u, 30u, 50u, 300u, 0xFFFFFFFFu}) {
-            ZoomBarStep(s, code, position);
-            RedrawSurface(s, *v.canvas);
-            DistanceBarStep(s, code, position);
-            RedrawSurface(s, *v.canvas);
+            s.BarMessage(Bar::Zoom, ScrollCode(code), position);
+            s.BarMessage(Bar::Distance, ScrollCode(code), position);
         }
-    BeginDrag(s, {0, 0});
-    for (POINT p : {POINT{0, 0}, POINT{5, -7}, POINT{INT32_MAX, INT32_MIN}, POINT{INT32_MIN, 0}}) {
-        DragStep(s, p);
-        RedrawSurface(s, *v.canvas);
-    }
-    EndDrag(s);
-    ToggleColorMode(s);
-    RedrawSurface(s, *v.canvas);
-    ToggleColorMode(s);
-    RedrawSurface(s, *v.canvas);
+    s.BeginDrag({0, 0});
+    for (POINT p : {POINT{0, 0}, POINT{5, -7}, POINT{INT32_MAX, INT32_MIN}, POINT{INT32_MIN, 0}})
+        s.DragTo(p);
+    s.EndDrag();
+    s.ToggleColor();
+    s.Redraw();
+    s.ToggleColor();
+    s.Redraw();
 }
 
 const ViewRow kViewRows[] = {
@@ -468,42 +454,38 @@ const ViewRow kViewRows[] = {
     {"eye_exactly_at_the_target", true,
      [](Viewer& v) {
          v.scene->eye = v.scene->target;
-         RedrawSurface(*v.scene, *v.canvas);
-         EXPECT_FALSE(DistanceBarStep(*v.scene, SB_LINEUP, 0).has_value());
-         BeginDrag(*v.scene, {0, 0});
-         DragStep(*v.scene, {50, 50});
-         RedrawSurface(*v.scene, *v.canvas);
+         v.Redraw();
+         EXPECT_FALSE(v.session->BarMessage(Bar::Distance, SB_LINEUP, 0).distanceBar.position);
+         v.session->BeginDrag({0, 0});
+         v.session->DragTo({50, 50});
      },
      Picture::AllBlack},
     {"up_along_the_line_of_sight", true,
      [](Viewer& v) {
          v.scene->up = Scale(-3.0, v.scene->eye);
-         RedrawSurface(*v.scene, *v.canvas);
+         v.Redraw();
      },
      Picture::AllBlack},
     {"drag_turning_the_eye_onto_up", true,
      [](Viewer& v) {
          // Straight up the picture by half a turn and more: the line of
          // sight passes the up direction on the way.
-         BeginDrag(*v.scene, {300, 300});
+         v.session->BeginDrag({300, 300});
          for (int y = 299; y >= -400; --y) {
-             DragStep(*v.scene, {300, y});
-             RedrawSurface(*v.scene, *v.canvas);
+             v.session->DragTo({300, y});
              ASSERT_TRUE(IsFinite(v.scene->eye)) << y;
              ASSERT_TRUE(IsFinite(v.scene->up)) << y;
          }
-         EndDrag(*v.scene);
+         v.session->EndDrag();
      },
      Picture::Sound},
     {"zero_length_drag", true,
      [](Viewer& v) {
          const Vec3 eye = v.scene->eye;
-         BeginDrag(*v.scene, {123, -45});
-         for (int i = 0; i < 3; ++i) {
-             EXPECT_TRUE(DragStep(*v.scene, {123, -45}));
-             RedrawSurface(*v.scene, *v.canvas);
-         }
-         EndDrag(*v.scene);
+         v.session->BeginDrag({123, -45});
+         for (int i = 0; i < 3; ++i)
+             EXPECT_TRUE(v.session->DragTo({123, -45}).redrawn);
+         v.session->EndDrag();
          EXPECT_EQ(Bits(v.scene->eye.x), Bits(eye.x));
          EXPECT_EQ(Bits(v.scene->eye.y), Bits(eye.y));
          EXPECT_EQ(Bits(v.scene->eye.z), Bits(eye.z));
@@ -525,7 +507,7 @@ TEST_P(CornerView, StaysSound)
     if (row.fromExample)
         viewer.ChooseExample("sin(x)*sin(y)");
     else
-        RedrawSurface(*viewer.scene, *viewer.canvas);
+        viewer.Redraw();
     const auto before = viewer.Picture();
 
     row.step(viewer);
@@ -581,7 +563,7 @@ TEST(DeepCurrentDirectory, ListsLoadsAndDrawsNamesThatAreNotUtf8)
         for (const DataFileEntry& entry : entries) {
             SCOPED_TRACE(entry.name);
             const DataFileResult result = viewer.ChooseFile(entry.path);
-            ASSERT_TRUE(result.Readable()) << DescribeFailure(result);
+            ASSERT_TRUE(result.Readable()) << DataFileFailureReason(result);
             // Each file's own heights: the first record tells them apart.
             std::ifstream in(entry.path, std::ios::binary);
             Bytes first(8);

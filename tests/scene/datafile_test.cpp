@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 #include "scene/DataFile.h"
+#include "texts/Texts.h"
 #include "support/DataFileBytes.h"
 #include "support/DeepDirectory.h"
 
@@ -159,7 +160,7 @@ TEST_F(DataFileTest, SizesFillTheGridThroughTheEightByteBuffer)
         EXPECT_EQ(result.error, 0);
         EXPECT_EQ(result.size, c.size);
         EXPECT_EQ(result.SizeMismatch(), c.size != kDataFileSize);
-        EXPECT_EQ(DescribeFailure(result), "");
+        EXPECT_EQ(DataFileFailureReason(result), "");
         int wrong = 0;
         for (int k = 0; k < kVertexCount; ++k) {
             if (Bits((*heights)[k]) != c.cell(k) && wrong++ < 3)
@@ -174,10 +175,10 @@ TEST_F(DataFileTest, SizeMismatchIsDescribedWithBothSizes)
     WriteFile(dir / "short.hyt", CountingRecords(1000));
     auto heights = std::make_unique<Heights>();
     const DataFileResult result = ReadDataFile(dir / "short.hyt", *heights);
-    EXPECT_EQ(DescribeSizeMismatch(result), "tiene 8000 bytes y se esperaban 80000");
+    EXPECT_EQ(DataFileSizeRemark(result), "tiene 8000 bytes y se esperaban 80000");
 
     WriteFile(dir / "exact.hyt", CountingRecords(10000));
-    EXPECT_EQ(DescribeSizeMismatch(ReadDataFile(dir / "exact.hyt", *heights)), "");
+    EXPECT_EQ(DataFileSizeRemark(ReadDataFile(dir / "exact.hyt", *heights)), "");
 }
 
 // A file of gigabytes must not be read into memory: only its first 80000
@@ -242,7 +243,7 @@ TEST_F(DataFileTest, UnreadableFileLeavesTheSceneUntouched)
         EXPECT_EQ(result.status, c.status);
         EXPECT_FALSE(result.Readable());
         EXPECT_FALSE(result.SizeMismatch());
-        EXPECT_EQ(DescribeFailure(result), c.reason);
+        EXPECT_EQ(DataFileFailureReason(result), c.reason);
         ExpectSameScene(*scene, *before);
         EXPECT_TRUE(bars.calls.empty());
 
@@ -264,11 +265,11 @@ TEST_F(DataFileTest, FileWithoutReadPermissionLeavesTheSceneUntouched)
     const auto before = StrangeScene();
     const DataFileResult result = LoadDataFile(*scene, path, nullptr);
     EXPECT_EQ(result.status, DataFileStatus::OpenFailed);
-    EXPECT_EQ(DescribeFailure(result), "no hay permiso para leerlo");
+    EXPECT_EQ(DataFileFailureReason(result), "no hay permiso para leerlo");
     ExpectSameScene(*scene, *before);
 }
 
-TEST(DescribeFailureTest, ReasonsForErrorsThatFilesCannotEasilyMake)
+TEST(DataFileFailureReasonTest, ReasonsForErrorsThatFilesCannotEasilyMake)
 {
     const struct {
         DataFileResult result;
@@ -280,7 +281,7 @@ TEST(DescribeFailureTest, ReasonsForErrorsThatFilesCannotEasilyMake)
         {{DataFileStatus::OpenFailed, EACCES, 0}, "no hay permiso para leerlo"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(DescribeFailure(c.result), c.reason);
+        EXPECT_EQ(DataFileFailureReason(c.result), c.reason);
 }
 
 TEST_F(DataFileTest, LoadingResetsTheViewAndTakesTheHeights)
@@ -394,7 +395,7 @@ TEST_F(DataFileTest, CurrentDirectoryDeeperThanPathMax)
     ASSERT_EQ(Names(entries), std::vector<std::string>{"deep"});
     auto scene = StrangeScene();
     const DataFileResult result = LoadDataFile(*scene, entries[0].path, nullptr);
-    ASSERT_TRUE(result.Readable()) << DescribeFailure(result);
+    ASSERT_TRUE(result.Readable()) << DataFileFailureReason(result);
     EXPECT_FALSE(result.SizeMismatch());
     EXPECT_EQ(scene->heights[9999], 9999.0);
 }

@@ -22,6 +22,7 @@
 #include "ui/SurfaceDlg.h"
 #include "ui_test_support.h"
 #include "view/ViewControls.h"
+#include "view/ViewerSession.h"
 
 using namespace hyt;
 
@@ -107,7 +108,8 @@ class MainWindowTest : public QObject {
 
   private:
     std::unique_ptr<ScratchDirectory> emptyDirectory;
-    std::unique_ptr<SceneState> scene;
+    std::unique_ptr<ViewerSession> session;
+    SceneState* scene = nullptr;
 
   private slots:
     void init();
@@ -143,18 +145,20 @@ class MainWindowTest : public QObject {
 void MainWindowTest::init()
 {
     emptyDirectory = std::make_unique<ScratchDirectory>();
-    scene = std::make_unique<SceneState>();
+    session = std::make_unique<ViewerSession>();
+    scene = &session->Scene();
 }
 
 void MainWindowTest::cleanup()
 {
-    scene.reset();
+    scene = nullptr;
+    session.reset();
     emptyDirectory.reset();
 }
 
 void MainWindowTest::opensWithListsTickAndNoPicture()
 {
-    CSurfaceDlg dialog(*scene);
+    CSurfaceDlg dialog(*session);
     QCOMPARE(dialog.windowTitle(),
              QString::fromUtf8("Hyt: representación tridimensional de funciones de dos variables"));
     QCOMPARE(dialog.size(), QSize(794, 538));
@@ -180,7 +184,7 @@ void MainWindowTest::opensWithListsTickAndNoPicture()
 
 void MainWindowTest::textsFitAndTabOrderIsTheTemplates()
 {
-    CSurfaceDlg dialog(*scene);
+    CSurfaceDlg dialog(*session);
     for (const QLabel* label : dialog.findChildren<QLabel*>()) {
         QVERIFY2(label->sizeHint().width() <= label->width(), qPrintable(label->text()));
         for (const QWidget* other : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
@@ -225,7 +229,7 @@ void MainWindowTest::choosingASourceResetsTheBarsAndDraws()
 {
     QFETCH(QString, example);
     emptyDirectory->Write(QStringLiteral("surface.hyt"), DataFileBytes(10000, -5000.0));
-    CSurfaceDlg dialog(*scene);
+    CSurfaceDlg dialog(*session);
     // A view far from the reset one, to be put back.
     ZoomBar(dialog)->SetScrollPos(3);
     scene->zoomLevel = 47.0;
@@ -286,13 +290,13 @@ void MainWindowTest::everyBarMessageRedraws()
     QFETCH(double, zoomLevel);
     QFETCH(double, distance);
     QFETCH(int, barPosition);
-    CSurfaceDlg dialog(*scene);
+    CSurfaceDlg dialog(*session);
     Choose(ExampleCombo(dialog), QString::fromLatin1(kMandelbrot));
     // A redraw recomputes the height range; spoil it to see that one ran.
     scene->minHeight = std::nan("");
 
     ScrollBarControl* bar = zoomBar ? ZoomBar(dialog) : DistanceBar(dialog);
-    emit bar->Scrolled(code, position);
+    emit bar->Scrolled(ScrollCode(code), position);
 
     QVERIFY2(!std::isnan(scene->minHeight), "the bar message did not redraw");
     QCOMPARE(scene->zoomLevel, zoomLevel);
@@ -303,7 +307,7 @@ void MainWindowTest::everyBarMessageRedraws()
 
 void MainWindowTest::barArrowClickStepsTheZoom()
 {
-    CSurfaceDlg dialog(*scene);
+    CSurfaceDlg dialog(*session);
     ShowActive(dialog);
     Choose(ExampleCombo(dialog), QString::fromLatin1(kMandelbrot));
     const QImage before = dialog.Picture();
@@ -316,7 +320,7 @@ void MainWindowTest::barArrowClickStepsTheZoom()
 
 void MainWindowTest::wheelOverThePictureStepsTheZoomBar()
 {
-    CSurfaceDlg dialog(*scene);
+    CSurfaceDlg dialog(*session);
     Choose(ExampleCombo(dialog), QString::fromLatin1(kMandelbrot));
     auto wheel = [&dialog](QPoint at, int delta) {
         QWheelEvent event(at, dialog.mapToGlobal(at), {}, QPoint(0, delta), Qt::NoButton, {},
@@ -336,7 +340,7 @@ void MainWindowTest::wheelOverThePictureStepsTheZoomBar()
 
 void MainWindowTest::dragTurnsTheEyeAndEndsOnReleaseAnywhere()
 {
-    CSurfaceDlg dialog(*scene);
+    CSurfaceDlg dialog(*session);
     ShowActive(dialog);
     Choose(ExampleCombo(dialog), QString::fromLatin1(kMandelbrot));
     QWindow* window = dialog.windowHandle();
@@ -367,7 +371,7 @@ void MainWindowTest::moveWithoutTheButtonNeverTurns()
 {
     // A release the window never saw (the mouse was taken from it): the next
     // move, with the button up, ends the drag instead of turning the view.
-    CSurfaceDlg dialog(*scene);
+    CSurfaceDlg dialog(*session);
     ShowActive(dialog);
     Choose(ExampleCombo(dialog), QString::fromLatin1(kMandelbrot));
     QTest::mousePress(dialog.windowHandle(), Qt::LeftButton, {}, QPoint(400, 300));
@@ -382,7 +386,7 @@ void MainWindowTest::moveWithoutTheButtonNeverTurns()
 
 void MainWindowTest::colourSwitchWaitsForTheNextRedraw()
 {
-    CSurfaceDlg dialog(*scene);
+    CSurfaceDlg dialog(*session);
     ShowActive(dialog);
     Choose(ExampleCombo(dialog), QString::fromLatin1(kMandelbrot));
     const QImage coloured = dialog.Picture();
@@ -432,7 +436,7 @@ void MainWindowTest::modalWindowsOpenAndThePictureSurvives()
 {
     QFETCH(QString, way);
     QFETCH(QString, caption);
-    CSurfaceDlg dialog(*scene);
+    CSurfaceDlg dialog(*session);
     ShowActive(dialog);
     Choose(ExampleCombo(dialog), QString::fromLatin1(kMandelbrot));
     const QImage picture = dialog.Picture();
@@ -463,7 +467,7 @@ void MainWindowTest::modalWindowsOpenAndThePictureSurvives()
 
 void MainWindowTest::enterOnAPushButtonClicksIt()
 {
-    CSurfaceDlg dialog(*scene);
+    CSurfaceDlg dialog(*session);
     ShowActive(dialog);
     auto* about = Control<QPushButton>(dialog, "IDC_ABOUT_BUTTON");
     about->setFocus();
@@ -479,7 +483,7 @@ void MainWindowTest::enterOnAPushButtonClicksIt()
 
 void MainWindowTest::systemMenuEndsWithAboutAndOpensOnTheSurface()
 {
-    CSurfaceDlg dialog(*scene);
+    CSurfaceDlg dialog(*session);
     ShowActive(dialog);
     QMenu* menu = dialog.findChild<QMenu*>();
     const QList<QAction*> actions = menu->actions();
@@ -506,7 +510,7 @@ void MainWindowTest::systemMenuEndsWithAboutAndOpensOnTheSurface()
 
 void MainWindowTest::windowCommandsKeepTheirEffect()
 {
-    CSurfaceDlg dialog(*scene);
+    CSurfaceDlg dialog(*session);
     ShowActive(dialog);
     Choose(ExampleCombo(dialog), QString::fromLatin1(kMandelbrot));
     const QRect cancelPlace = Control<QPushButton>(dialog, "IDCANCEL")->geometry();
@@ -550,7 +554,7 @@ void MainWindowTest::everyWayOutEndsTheWindow()
 {
     QFETCH(QString, way);
     QFETCH(int, result);
-    CSurfaceDlg dialog(*scene);
+    CSurfaceDlg dialog(*session);
     OnNextModal([&](QWidget* modal) {
         if (way == u"Cerrar") {
             QTest::mouseClick(Control<QPushButton>(*modal, "IDCANCEL"), Qt::LeftButton);
@@ -588,7 +592,7 @@ void MainWindowTest::fileListShowsTheDataFilesSorted()
     for (int i = 0; i < files.size(); ++i)
         emptyDirectory->Write(files[i], DataFileBytes(10000, 100.0 * i));
     QDir().mkdir(QStringLiteral("folder.hyt")); // not a data file
-    CSurfaceDlg dialog(*scene);
+    CSurfaceDlg dialog(*session);
     emptyDirectory->Write(QStringLiteral("later.hyt"), DataFileBytes(10000, 0.0));
 
     QCOMPARE(Entries(FileCombo(dialog)), entries);
@@ -619,7 +623,7 @@ void MainWindowTest::unreadableFileLeavesSceneAndPicture()
     QFETCH(QString, reason);
     emptyDirectory->Write(QStringLiteral("good.hyt"), DataFileBytes(10000, 1.0));
     emptyDirectory->Write(QStringLiteral("gone.hyt"), DataFileBytes(10000, 7.0));
-    CSurfaceDlg dialog(*scene);
+    CSurfaceDlg dialog(*session);
     Choose(FileCombo(dialog), QStringLiteral("good"));
     emit ZoomBar(dialog)->Scrolled(SB_LINEUP, 0); // a view the reset would undo
     const QImage picture = dialog.Picture();
@@ -649,7 +653,7 @@ void MainWindowTest::unreadableFileLeavesSceneAndPicture()
 void MainWindowTest::fileOfTheWrongSizeIsDrawnThenReported()
 {
     emptyDirectory->Write(QStringLiteral("short.hyt"), DataFileBytes(12, 3.0) + "abcd");
-    CSurfaceDlg dialog(*scene);
+    CSurfaceDlg dialog(*session);
     QString message;
     bool drawnFirst = false;
     OnNextModal([&](QWidget* modal) {
@@ -668,7 +672,7 @@ void MainWindowTest::fileOfTheWrongSizeIsDrawnThenReported()
 
 void MainWindowTest::savesThePictureAsPng()
 {
-    CSurfaceDlg dialog(*scene);
+    CSurfaceDlg dialog(*session);
     ShowActive(dialog);
     Choose(ExampleCombo(dialog), QString::fromLatin1(kMandelbrot));
     const QString target = emptyDirectory->Path(QStringLiteral("vista"));
@@ -690,7 +694,7 @@ void MainWindowTest::savesThePictureAsPng()
 
 void MainWindowTest::saveWithoutPictureSaysSo()
 {
-    CSurfaceDlg dialog(*scene);
+    CSurfaceDlg dialog(*session);
     QString message;
     OnNextModal([&](QWidget* modal) {
         message = qobject_cast<QMessageBox*>(modal)->text();

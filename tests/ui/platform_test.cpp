@@ -115,7 +115,7 @@ void PlatformTest::barThumbDragTracksWhereTheProgramPutsIt()
     QVERIFY(QTest::qWaitForWindowExposed(&bar));
     QSignalSpy spy(&bar, &ScrollBarControl::Scrolled);
     // The program follows the thumb, as the "P" bar does.
-    connect(&bar, &ScrollBarControl::Scrolled, &bar, [&bar](unsigned code, unsigned position) {
+    connect(&bar, &ScrollBarControl::Scrolled, &bar, [&bar](ScrollCode code, unsigned position) {
         if (code == SB_THUMBTRACK)
             bar.SetScrollPos(int(position));
     });

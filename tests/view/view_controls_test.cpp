@@ -31,7 +31,7 @@ TEST(ZoomBar, StepsAndClamps)
 {
     struct Row {
         double before;
-        unsigned code;
+        ScrollCode code;
         unsigned position;
         double after;
         std::optional<int> shown;
@@ -49,7 +49,7 @@ TEST(ZoomBar, StepsAndClamps)
         {25, SB_TOP, 3, 25, {}},
         {25, SB_BOTTOM, 3, 25, {}},
         {25, SB_ENDSCROLL, 3, 25, {}},
-        {25, 99, 3, 25, {}},
+        {25, ScrollCode(99), 3, 25, {}},
     };
     for (const Row& row : rows) {
         auto scene = ResetScene();
@@ -67,7 +67,7 @@ TEST(DistanceBar, StepsAndClamps)
     const double reset = Length(Vec3{115, -194, 197});
     struct Row {
         double before;
-        unsigned code;
+        ScrollCode code;
         unsigned position;
         double after;
         std::optional<int> shown;
@@ -145,8 +145,8 @@ TEST(Controls, BeforeTheFirstSourceEverythingStaysFinite)
 {
     auto scene = std::make_unique<SceneState>();
     for (unsigned code = 0; code <= SB_ENDSCROLL; ++code) {
-        DistanceBarStep(*scene, code, 100);
-        ZoomBarStep(*scene, code, 10);
+        DistanceBarStep(*scene, ScrollCode(code), 100);
+        ZoomBarStep(*scene, ScrollCode(code), 10);
     }
     EXPECT_TRUE(IsFinite(scene->eye));
     EXPECT_FALSE(DistanceBarStep(*scene, SB_LINEUP, 0).has_value());

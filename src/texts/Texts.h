@@ -1,0 +1,70 @@
+// Every sentence a user reads, in Spanish, as UTF-8: the window's labels,
+// captions and messages, and the reasons that the window and hyt-render give
+// for a failure. The core reports outcomes and errno values; this module alone
+// turns them into words, so both programs say the same thing the same way.
+#pragma once
+
+#include <string>
+
+#include "scene/DataFile.h"
+
+namespace hyt {
+
+// --- The main window --------------------------------------------------------
+std::string MainCaption();
+std::string CloseButtonText();
+std::string AboutButtonText();
+std::string InstructionsButtonText();
+std::string ExampleListLabel();
+std::string FileListLabel();
+std::string ColorCheckText();
+std::string BarLettersText(); // "Z" under the zoom bar, "P" under the distance bar
+
+// The system menu: the window commands, then ours.
+std::string RestoreMenuText();
+std::string MoveMenuText();
+std::string SizeMenuText();
+std::string MinimizeMenuText();
+std::string MaximizeMenuText();
+std::string CloseMenuText();
+std::string AboutMenuText();     // IDS_ABOUT_MENU
+std::string SaveImageMenuText(); // the system-menu entry that saves the picture
+
+// --- About and instructions -------------------------------------------------
+std::string AboutCaption();
+std::string AboutTitleText();
+std::string AboutMakerText(); // three lines naming the maker, an empty line, the licence line
+std::string OkButtonText();
+std::string InstructionsCaption();
+// Built anew from its fourteen pieces every time; the last piece ends with
+// our web address.
+std::string BuildInstructionsText();
+std::string ProgramWebAddress();
+
+// --- Reasons ----------------------------------------------------------------
+
+// What the program was doing when the system said no: the same errno reads
+// differently for a file being read and one being written.
+enum class FileAccess { Read, Write };
+
+// A short reason for an errno value ("no existe", "no queda espacio en el
+// disco"); never empty, never in another language.
+std::string SystemErrorReason(int error, FileAccess access);
+
+// A short reason for a data file that could not be read; empty for a readable
+// one.
+std::string DataFileFailureReason(const DataFileResult& result);
+
+// For a readable data file whose size is not 80000, a short remark such as
+// "tiene 8000 bytes y se esperaban 80000"; otherwise empty.
+std::string DataFileSizeRemark(const DataFileResult& result);
+
+// --- The window's messages (fileName as shown to the user) ------------------
+std::string FileUnreadableMessage(const std::string& fileName, const DataFileResult& result);
+std::string FileSizeMessage(const std::string& fileName, const DataFileResult& result);
+std::string NothingToSaveMessage();
+std::string SaveImageCaption();
+std::string SaveImageFilter();
+std::string SaveImageFailedMessage(const std::string& fileName);
+
+} // namespace hyt
