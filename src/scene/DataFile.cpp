@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <bit>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
-#include <system_error>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -185,6 +185,12 @@ DataFileResult LoadDataFile(SceneState& scene, const std::filesystem::path& path
     scene.zScale = 1.0;
     FillHeights(raw.bytes, scene.heights);
     return raw.result;
+}
+
+int CountNonFinite(const std::array<double, kVertexCount>& heights)
+{
+    return int(std::count_if(heights.begin(), heights.end(),
+                             [](double h) { return !std::isfinite(h); }));
 }
 
 std::vector<char> EncodeDataFile(const std::array<double, kVertexCount>& heights)

@@ -43,6 +43,9 @@ DataFileResult ReadDataFile(const std::filesystem::path& path,
 // 1.0 and takes its heights. When it cannot, the scene is not touched.
 DataFileResult LoadDataFile(SceneState& scene, const std::filesystem::path& path, BarDisplay* bars);
 
+// How many heights are NaN or infinite: nothing can show them.
+int CountNonFinite(const std::array<double, kVertexCount>& heights);
+
 // The bytes of a data file holding heights: each a little-endian double.
 std::vector<char> EncodeDataFile(const std::array<double, kVertexCount>& heights);
 

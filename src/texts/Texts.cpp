@@ -173,6 +173,17 @@ std::string DataFileSizeRemark(const DataFileResult& result)
            " y se esperaban " + std::to_string(kDataFileSize);
 }
 
+std::string NonFiniteHeightsRemark(int count)
+{
+    if (count <= 0)
+        return {};
+    if (count >= kVertexCount)
+        return "ninguna de sus 10000 alturas es un número finito: no se puede dibujar nada";
+    if (count == 1)
+        return "1 de sus 10000 alturas no es un número finito y no se dibuja";
+    return std::to_string(count) + " de sus 10000 alturas no son números finitos y no se dibujan";
+}
+
 std::string FileUnreadableMessage(const std::string& fileName, const DataFileResult& result)
 {
     return "No se puede leer el fichero " + Quoted(fileName) + ": " +

@@ -59,6 +59,10 @@ std::string DataFileFailureReason(const DataFileResult& result);
 // "tiene 8000 bytes y se esperaban 80000"; otherwise empty.
 std::string DataFileSizeRemark(const DataFileResult& result);
 
+// For heights of which count are not finite numbers: how many, or that
+// nothing can be drawn when none is finite; empty when count is 0.
+std::string NonFiniteHeightsRemark(int count);
+
 // --- The window's messages (fileName as shown to the user) ------------------
 std::string FileUnreadableMessage(const std::string& fileName, const DataFileResult& result);
 std::string FileSizeMessage(const std::string& fileName, const DataFileResult& result);

@@ -56,6 +56,7 @@ FileOutcome ViewerSession::ChooseFile(const std::filesystem::path& path)
     BarRecorder bars(outcome.view);
     outcome.file = LoadDataFile(*scene, path, &bars);
     if (outcome.file.Readable()) {
+        outcome.nonFiniteHeights = CountNonFinite(scene->heights);
         hasSource = true;
         outcome.view.redrawn = Redraw().redrawn;
     }

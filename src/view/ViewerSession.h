@@ -42,6 +42,7 @@ struct ViewUpdate {
 
 struct FileOutcome {
     DataFileResult file; // a failed read leaves the scene and the picture as they were
+    int nonFiniteHeights = 0; // of a file read: heights that are NaN or infinite
     ViewUpdate view;
 };
 
