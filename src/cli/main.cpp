@@ -303,7 +303,7 @@ void PrintInfo(const SceneState& scene)
 // over the target only when all of it is on disk, and removed otherwise.
 class PendingFile {
   public:
-    explicit PendingFile(std::string target) : target(std::move(target)) {}
+    explicit PendingFile(std::string targetPath) : target(std::move(targetPath)) {}
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
     ~PendingFile()

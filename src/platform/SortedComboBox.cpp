@@ -18,12 +18,12 @@ SortedComboBox::SortedComboBox(ComboEdit edit, QWidget* parent) : QComboBox(pare
     }
 }
 
-int SortedComboBox::AddString(const QString& text, const QVariant& data)
+int SortedComboBox::AddString(const QString& text, const QVariant& itemData)
 {
     int index = 0;
     while (index < count() && QString::compare(itemText(index), text, Qt::CaseInsensitive) <= 0)
         ++index;
-    insertItem(index, text, data);
+    insertItem(index, text, itemData);
     return index;
 }
 

@@ -19,7 +19,7 @@ class SortedComboBox : public QComboBox {
 
     // Inserts text at its sorted place, after any entry that compares equal,
     // and returns its index.
-    int AddString(const QString& text, const QVariant& data = QVariant());
+    int AddString(const QString& text, const QVariant& itemData = QVariant());
 };
 
 } // namespace hyt

@@ -29,7 +29,7 @@ struct RawDataFile {
 // Closes a descriptor on every way out.
 class FileDescriptor {
   public:
-    explicit FileDescriptor(int fd) : fd(fd) {}
+    explicit FileDescriptor(int descriptor) : fd(descriptor) {}
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     ~FileDescriptor()

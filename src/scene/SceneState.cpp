@@ -9,7 +9,7 @@ int DistanceBarPosition(const SceneState& scene)
 
 int ZoomBarPosition(const SceneState& scene)
 {
-    return static_cast<int>(50.0 - scene.zoomLevel);
+    return static_cast<int>(double(kZoomBarMax) - scene.zoomLevel);
 }
 
 void ResetView(SceneState& scene, BarDisplay* bars)

@@ -13,8 +13,6 @@ namespace hyt {
 
 namespace {
 
-constexpr int kIconPixels = 32; // IDI_MAIN's own size
-
 QLabel* StaticText(QWidget* parent, const QString& text, const QRect& rect)
 {
     auto* label = new QLabel(text, parent);
@@ -38,7 +36,7 @@ CAboutDlg::CAboutDlg(QWidget* parent)
 
     // The controls in template order, which is also the tab order.
     auto* icon = new QLabel(this);
-    icon->setPixmap(QPixmap::fromImage(PaintMainIcon(kIconPixels)));
+    icon->setPixmap(QPixmap::fromImage(PaintMainIcon(kMainIconSize)));
     icon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     icon->setGeometry(DialogRect(10, 9, 21, 20));
     icon->setObjectName(QStringLiteral("IDI_MAIN"));

@@ -69,7 +69,7 @@ QImage PaintMainIcon(int size)
 QIcon MakeMainIcon()
 {
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256})
+    for (int size : {HYT_ICON_SIZES})
         icon.addPixmap(QPixmap::fromImage(PaintMainIcon(size)));
     return icon;
 }

@@ -7,10 +7,14 @@
 
 namespace hyt {
 
+// IDI_MAIN's own size, the one the About box shows.
+inline constexpr int kMainIconSize = 32;
+
 // The icon drawn into a square image of size x size pixels.
 QImage PaintMainIcon(int size);
 
-// The icon at the usual sizes, 32 x 32 among them.
+// The icon at the sizes the desktop theme is given (the build's one list of
+// them), kMainIconSize among them.
 QIcon MakeMainIcon();
 
 } // namespace hyt

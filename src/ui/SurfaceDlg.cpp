@@ -92,9 +92,9 @@ std::string DisplayName(const std::filesystem::path& path)
 
 } // namespace
 
-CSurfaceDlg::CSurfaceDlg(ViewerSession& session, QWidget* parent)
-    : QDialog(parent, Qt::Window), session(session),
-      pictureView(reinterpret_cast<const uchar*>(session.Picture().Pixels()), Canvas::kShownWidth,
+CSurfaceDlg::CSurfaceDlg(ViewerSession& viewer, QWidget* parent)
+    : QDialog(parent, Qt::Window), session(viewer),
+      pictureView(reinterpret_cast<const uchar*>(viewer.Picture().Pixels()), Canvas::kShownWidth,
                   Canvas::kShownHeight, Canvas::kWidth * int(sizeof(Canvas::Pixel)),
                   QImage::Format_RGB32),
       icon(MakeMainIcon())

@@ -11,20 +11,30 @@ namespace {
 // by half a turn.
 constexpr double kRadiansPerPixelOverPi = 0.0014858841010401188;
 
+// The bars' ranges as the view's limits: zoomLevel runs 0..50, the eye's
+// distance 30..300.
+constexpr double kMinZoom = kZoomBarMin;
+constexpr double kMaxZoom = kZoomBarMax;
+constexpr double kMinDistance = kDistanceBarMin;
+constexpr double kMaxDistance = kDistanceBarMax;
+// A "Z" arrow changes zoomLevel by 1, a "P" arrow the distance by 2.
+constexpr double kZoomLineStep = 1.0;
+constexpr double kDistanceLineStep = 2.0;
+
 } // namespace
 
 std::optional<int> ZoomBarStep(SceneState& scene, ScrollCode code, unsigned position)
 {
     switch (code) {
     case SB_LINEUP:
-        scene.zoomLevel += 1.0;
-        if (scene.zoomLevel > 50.0)
-            scene.zoomLevel = 50.0;
+        scene.zoomLevel += kZoomLineStep;
+        if (scene.zoomLevel > kMaxZoom)
+            scene.zoomLevel = kMaxZoom;
         break;
     case SB_LINEDOWN:
-        scene.zoomLevel -= 1.0;
-        if (scene.zoomLevel < 0.0)
-            scene.zoomLevel = 0.0;
+        scene.zoomLevel -= kZoomLineStep;
+        if (scene.zoomLevel < kMinZoom)
+            scene.zoomLevel = kMinZoom;
         break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK: {
@@ -54,14 +64,14 @@ std::optional<int> DistanceBarStep(SceneState& scene, ScrollCode code, unsigned 
     double d = 0.0;
     int shown = 0;
     if (code == SB_LINEUP) {
-        d = length - 2.0;
-        if (d < 30.0)
-            d = 30.0;
+        d = length - kDistanceLineStep;
+        if (d < kMinDistance)
+            d = kMinDistance;
         shown = static_cast<int>(d);
     } else if (code == SB_LINEDOWN) {
-        d = length + 2.0;
-        if (d > 300.0)
-            d = 300.0;
+        d = length + kDistanceLineStep;
+        if (d > kMaxDistance)
+            d = kMaxDistance;
         shown = static_cast<int>(d);
     } else {
         const unsigned thumb =

@@ -10,7 +10,7 @@ namespace {
 // Collects what ResetView gives the bars.
 class BarRecorder final : public BarDisplay {
   public:
-    explicit BarRecorder(ViewUpdate& update) : update(update) {}
+    explicit BarRecorder(ViewUpdate& shown) : update(shown) {}
     void SetBarRange(Bar bar, int minPos, int maxPos) override
     {
         update.Of(bar).range = BarChange::Range{minPos, maxPos};

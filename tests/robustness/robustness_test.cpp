@@ -31,6 +31,7 @@
 #include "scene/SceneState.h"
 #include "support/DataFileBytes.h"
 #include "support/DeepDirectory.h"
+#include "support/SceneCompare.h"
 #include "texts/Texts.h"
 #include "view/ViewerSession.h"
 
@@ -91,33 +92,6 @@ struct Viewer {
                            [](Canvas::Pixel p) { return p == Canvas::ToPixel(Rgb(0, 0, 0)); });
     }
 };
-
-// Bitwise, so that NaN heights equal themselves; every field a source, a
-// control or a redraw writes.
-void ExpectSameScene(const SceneState& actual, const SceneState& expected)
-{
-    EXPECT_EQ(std::memcmp(actual.heights.data(), expected.heights.data(), sizeof actual.heights),
-              0);
-    EXPECT_EQ(Bits(actual.zScale), Bits(expected.zScale));
-    EXPECT_EQ(actual.selectedExample, expected.selectedExample);
-    EXPECT_EQ(Bits(actual.minHeight), Bits(expected.minHeight));
-    EXPECT_EQ(Bits(actual.maxHeight), Bits(expected.maxHeight));
-    EXPECT_EQ(actual.vertexColor, expected.vertexColor);
-    EXPECT_EQ(std::memcmp(actual.vertices.data(), expected.vertices.data(), sizeof actual.vertices),
-              0);
-    EXPECT_EQ(actual.palette, expected.palette);
-    EXPECT_EQ(actual.colorMode, expected.colorMode);
-    EXPECT_EQ(Bits(actual.zoomLevel), Bits(expected.zoomLevel));
-    for (auto field : {&SceneState::eye, &SceneState::target, &SceneState::up, &SceneState::toEye,
-                       &SceneState::right, &SceneState::planeCenter}) {
-        EXPECT_EQ(Bits((actual.*field).x), Bits((expected.*field).x));
-        EXPECT_EQ(Bits((actual.*field).y), Bits((expected.*field).y));
-        EXPECT_EQ(Bits((actual.*field).z), Bits((expected.*field).z));
-    }
-    EXPECT_EQ(actual.dragging, expected.dragging);
-    EXPECT_EQ(actual.cursorPrev, expected.cursorPrev);
-    EXPECT_EQ(actual.cursorNow, expected.cursorNow);
-}
 
 // A sound scene: every camera field finite, the zoom within its bar, every
 // vertex colour taken from the palette.
@@ -410,8 +384,8 @@ TEST_P(BadFile, GivesAReasonOrASoundPicture)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, BadFile, ::testing::ValuesIn(kFileRows),
-                         [](const ::testing::TestParamInfo<FileRow>& info) {
-                             return std::string(info.param.name);
+                         [](const ::testing::TestParamInfo<FileRow>& row) {
+                             return std::string(row.param.name);
                          });
 
 // --- Views pushed into a corner ----------------------------------------------
@@ -533,8 +507,8 @@ TEST_P(CornerView, StaysSound)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, CornerView, ::testing::ValuesIn(kViewRows),
-                         [](const ::testing::TestParamInfo<ViewRow>& info) {
-                             return std::string(info.param.name);
+                         [](const ::testing::TestParamInfo<ViewRow>& row) {
+                             return std::string(row.param.name);
                          });
 
 // --- A current directory past PATH_MAX, with names that are not UTF-8 --------

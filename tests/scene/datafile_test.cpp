@@ -23,6 +23,7 @@
 #include "texts/Texts.h"
 #include "support/DataFileBytes.h"
 #include "support/DeepDirectory.h"
+#include "support/SceneCompare.h"
 
 namespace hyt {
 namespace {
@@ -83,20 +84,6 @@ std::unique_ptr<SceneState> StrangeScene()
     scene->zoomLevel = 3.0;
     scene->palette.fill(0x123456);
     return scene;
-}
-
-void ExpectSameScene(const SceneState& actual, const SceneState& expected)
-{
-    EXPECT_EQ(actual.heights, expected.heights);
-    EXPECT_EQ(actual.zScale, expected.zScale);
-    EXPECT_EQ(actual.selectedExample, expected.selectedExample);
-    EXPECT_EQ(actual.eye.x, expected.eye.x);
-    EXPECT_EQ(actual.eye.y, expected.eye.y);
-    EXPECT_EQ(actual.eye.z, expected.eye.z);
-    EXPECT_EQ(actual.up.z, expected.up.z);
-    EXPECT_EQ(actual.target.x, expected.target.x);
-    EXPECT_EQ(actual.zoomLevel, expected.zoomLevel);
-    EXPECT_EQ(actual.palette, expected.palette);
 }
 
 // --- Reading: sizes and the 8-byte buffer --------------------------------

@@ -26,18 +26,6 @@ struct RecordedBars : BarDisplay {
 
 } // namespace
 
-TEST(SceneState, StartValues)
-{
-    auto scene = std::make_unique<SceneState>();
-    EXPECT_EQ(scene->zoomLevel, 20.0);
-    EXPECT_EQ(scene->colorMode, 1);
-    EXPECT_EQ(scene->dragging, 0);
-    EXPECT_TRUE(scene->selectedExample.empty());
-    EXPECT_EQ(scene->zScale, 0.0);
-    EXPECT_EQ(scene->eye.x, 0.0);
-    EXPECT_EQ(scene->palette[100], 0u);
-}
-
 TEST(SceneState, ResetViewSetsViewAndBarsOnly)
 {
     auto scene = std::make_unique<SceneState>();
