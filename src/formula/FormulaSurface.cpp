@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -28,87 +29,19 @@ namespace {
 // muparser's own set differs (log2 as a quotient of logarithms, asinh as a
 // logarithm, _pi as a constant), so it is replaced as a whole.
 
-double Sin(double v)
-{
-    return std::sin(v);
-}
-double Cos(double v)
-{
-    return std::cos(v);
-}
-double Tan(double v)
-{
-    return std::tan(v);
-}
-double Asin(double v)
-{
-    return std::asin(v);
-}
-double Acos(double v)
-{
-    return std::acos(v);
-}
-double Atan(double v)
-{
-    return std::atan(v);
-}
-double Sinh(double v)
-{
-    return std::sinh(v);
-}
-double Cosh(double v)
-{
-    return std::cosh(v);
-}
-double Tanh(double v)
-{
-    return std::tanh(v);
-}
-double Asinh(double v)
-{
-    return std::asinh(v);
-}
-double Acosh(double v)
-{
-    return std::acosh(v);
-}
-double Atanh(double v)
-{
-    return std::atanh(v);
-}
-double Exp(double v)
-{
-    return std::exp(v);
-}
-double Ln(double v)
-{
-    return std::log(v);
-}
-double Log10(double v)
-{
-    return std::log10(v);
-}
-double Log2(double v)
-{
-    return std::log2(v);
-}
-double Sqrt(double v)
-{
-    return std::sqrt(v);
-}
-double Abs(double v)
-{
-    return std::fabs(v);
-}
 // -1 or 1 by the sign; zero and NaN come back as they are.
 double Sign(double v)
 {
-    return v > 0.0 ? 1.0 : v < 0.0 ? -1.0 : v;
+    if (v > 0.0)
+        return 1.0;
+    return v < 0.0 ? -1.0 : v;
 }
+
 double Atan2(double a, double b)
 {
     return std::atan2(a, b);
 }
+
 double PiValue()
 {
     return Pi();
@@ -144,10 +77,26 @@ struct UnaryFunction {
 };
 
 constexpr UnaryFunction kUnaryFunctions[] = {
-    {"sin", Sin},     {"cos", Cos},     {"tan", Tan},   {"asin", Asin}, {"acos", Acos},
-    {"atan", Atan},   {"sinh", Sinh},   {"cosh", Cosh}, {"tanh", Tanh}, {"asinh", Asinh},
-    {"acosh", Acosh}, {"atanh", Atanh}, {"exp", Exp},   {"ln", Ln},     {"log", Ln},
-    {"log10", Log10}, {"log2", Log2},   {"sqrt", Sqrt}, {"abs", Abs},   {"sign", Sign},
+    {"sin", [](double v) { return std::sin(v); }},
+    {"cos", [](double v) { return std::cos(v); }},
+    {"tan", [](double v) { return std::tan(v); }},
+    {"asin", [](double v) { return std::asin(v); }},
+    {"acos", [](double v) { return std::acos(v); }},
+    {"atan", [](double v) { return std::atan(v); }},
+    {"sinh", [](double v) { return std::sinh(v); }},
+    {"cosh", [](double v) { return std::cosh(v); }},
+    {"tanh", [](double v) { return std::tanh(v); }},
+    {"asinh", [](double v) { return std::asinh(v); }},
+    {"acosh", [](double v) { return std::acosh(v); }},
+    {"atanh", [](double v) { return std::atanh(v); }},
+    {"exp", [](double v) { return std::exp(v); }},
+    {"ln", [](double v) { return std::log(v); }},
+    {"log", [](double v) { return std::log(v); }},
+    {"log10", [](double v) { return std::log10(v); }},
+    {"log2", [](double v) { return std::log2(v); }},
+    {"sqrt", [](double v) { return std::sqrt(v); }},
+    {"abs", [](double v) { return std::fabs(v); }},
+    {"sign", Sign},
 };
 
 constexpr const char* kOtherFunctions[] = {"atan2", "min", "max", "pi"};
@@ -274,28 +223,25 @@ std::size_t FirstStrayComma(std::string_view text)
     return std::string_view::npos;
 }
 
-// muparser places a wrong count of arguments at, or just past, the ')' of the
-// call; the user finds the call by its name. Falls back to where muparser
-// placed it.
+// muparser places a wrong count of arguments at the ')' of the call, or just
+// past it for min and max; the user finds the call by its name. Falls back
+// to where muparser placed it.
 int CallNamePosition(std::string_view text, int where, std::string_view name)
 {
-    if (text.empty())
-        return where;
-    std::size_t close = std::min(std::size_t(where), text.size() - 1);
-    while (close > 0 && text[close] != ')')
-        --close;
-    if (text[close] != ')')
-        return where;
-    int depth = 0;
-    for (std::size_t i = close + 1; i-- > 0;) {
-        depth += text[i] == ')' ? 1 : text[i] == '(' ? -1 : 0;
-        if (depth == 0) {
-            std::size_t start = i;
-            while (start > 0 && IsNameChar(text[start - 1]))
-                --start;
-            if (text.substr(start, i - start) == name)
-                return int(start);
-            break;
+    for (const int close : {where, where - 1}) {
+        if (close < 0 || std::size_t(close) >= text.size() || text[std::size_t(close)] != ')')
+            continue;
+        int depth = 0;
+        for (std::size_t i = std::size_t(close) + 1; i-- > 0;) {
+            depth += text[i] == ')' ? 1 : text[i] == '(' ? -1 : 0;
+            if (depth == 0) {
+                std::size_t start = i;
+                while (start > 0 && IsNameChar(text[start - 1]))
+                    --start;
+                if (text.substr(start, i - start) == name)
+                    return int(start);
+                break;
+            }
         }
     }
     return where;
@@ -331,14 +277,13 @@ FormulaError FromParserError(const mu::ParserError& error, std::string_view text
     case mu::ecUNEXPECTED_EOF:
         return {FormulaErrorKind::UnexpectedEnd, end, {}};
     case mu::ecUNEXPECTED_ARG_SEP:
+        return {FormulaErrorKind::UnexpectedComma, where, token};
     case mu::ecUNEXPECTED_ARG: {
-        // For a ',' inside plain parentheses muparser names no token and
-        // places the fault after the group.
+        // A ',' inside plain parentheses: muparser names no token and places
+        // the fault after the group.
         const std::size_t comma = FirstStrayComma(text);
         if (comma != std::string_view::npos)
             return {FormulaErrorKind::UnexpectedComma, int(comma), ","};
-        if (token == ",")
-            return {FormulaErrorKind::UnexpectedComma, where, token};
         break;
     }
     case mu::ecTOO_MANY_PARAMS:
