@@ -224,11 +224,11 @@ std::size_t FirstStrayComma(std::string_view text)
 }
 
 // muparser places a wrong count of arguments at the ')' of the call, or just
-// past it for min and max; the user finds the call by its name. Falls back
-// to where muparser placed it.
-int CallNamePosition(std::string_view text, int where, std::string_view name)
+// past it for min and max; the user finds the call by its name. -1 when no
+// call of that name closes there.
+int CallNamePosition(std::string_view text, int reported, std::string_view name)
 {
-    for (const int close : {where, where - 1}) {
+    for (const int close : {reported, reported - 1}) {
         if (close < 0 || std::size_t(close) >= text.size() || text[std::size_t(close)] != ')')
             continue;
         int depth = 0;
@@ -244,14 +244,44 @@ int CallNamePosition(std::string_view text, int where, std::string_view name)
             }
         }
     }
-    return where;
+    return -1;
+}
+
+// Where muparser's token stands in the text: muparser places some faults
+// just past it (the second sign of "--1"), so the last place at or before
+// its position. A token that is not in the text there is dropped.
+void PlaceToken(std::string_view text, int& where, std::string& token)
+{
+    if (token.empty() || text.substr(std::size_t(where), token.size()) == token)
+        return;
+    const std::size_t found = text.rfind(token, std::size_t(where));
+    if (found == std::string_view::npos)
+        token.clear();
+    else
+        where = int(found);
 }
 
 FormulaError FromParserError(const mu::ParserError& error, std::string_view text)
 {
     const int end = int(text.size());
-    const int where = std::clamp(error.GetPos(), 0, end);
-    std::string token = Trimmed(error.GetToken());
+    const int reported = std::clamp(error.GetPos(), 0, end);
+    int where = reported;
+    if (error.GetCode() == mu::ecINTERNAL_ERROR) {
+        // What muparser calls internal is a sign or operator with no operand
+        // after it ("-", "x*-"), placed past the end; its token is a remark.
+        if (where >= end)
+            return {FormulaErrorKind::UnexpectedEnd, end, {}};
+        return {FormulaErrorKind::UnexpectedToken, where, std::string(text.substr(where, 1))};
+    }
+    const std::string named = Trimmed(error.GetToken());
+    std::string token = named;
+    PlaceToken(text, where, token);
+    const auto call = [&](FormulaErrorKind kind) -> FormulaError {
+        const int name = CallNamePosition(text, reported, named);
+        if (name >= 0)
+            return {kind, name, named};
+        return {kind, where, token};
+    };
     switch (error.GetCode()) {
     case mu::ecUNASSIGNABLE_TOKEN:
     case mu::ecIDENTIFIER_TOO_LONG:
@@ -287,19 +317,13 @@ FormulaError FromParserError(const mu::ParserError& error, std::string_view text
         break;
     }
     case mu::ecTOO_MANY_PARAMS:
-        return {FormulaErrorKind::TooManyArguments, CallNamePosition(text, where, token), token};
+        return call(FormulaErrorKind::TooManyArguments);
     case mu::ecTOO_FEW_PARAMS:
-        return {FormulaErrorKind::TooFewArguments, CallNamePosition(text, where, token), token};
+        return call(FormulaErrorKind::TooFewArguments);
     case mu::ecEXPRESSION_TOO_LONG:
         return {FormulaErrorKind::TooLong, std::min(end, int(kMaxFormulaLength)), {}};
     case mu::ecEMPTY_EXPRESSION:
         return {FormulaErrorKind::EmptyFormula, 0, {}};
-    case mu::ecINTERNAL_ERROR:
-        // What muparser calls internal is a sign or operator with no operand
-        // after it ("-", "x*-"), placed past the end; its token is a remark.
-        if (where >= end)
-            return {FormulaErrorKind::UnexpectedEnd, end, {}};
-        return {FormulaErrorKind::UnexpectedToken, where, std::string(text.substr(where, 1))};
     default:
         break;
     }

@@ -79,6 +79,7 @@ TEST(Formula, ErrorsComeBackWhereTheUserLooks)
         {"2x", Kind::MissingOperator, 1, "x"},
         {"sin(x)(y)", Kind::MissingOperator, 6, "("},
         {"x**2", Kind::UnexpectedOperator, 2, "*"},
+        {"x*--1", Kind::UnexpectedOperator, 3, "-"}, // muparser places it past the sign
         {"min(x,)", Kind::UnexpectedParenthesis, 6, ")"},
         {"sqrt(x", Kind::MissingParenthesis, 6, ""},
         {"x*-", Kind::UnexpectedEnd, 3, ""},
