@@ -1,8 +1,9 @@
 // The user's own formula z = f(x, y): a text in the notation of the example
 // labels, evaluated by muparser and sampled on the grid exactly as the
-// examples are (Sampling.h). Errors come back as values and no exception
-// leaves these functions. Nothing here is worded for the user: the caller
-// turns a FormulaError into a Spanish message.
+// examples are (Sampling.h). Errors come back as values: no exception leaves
+// these functions, but for what LoadFormula's BarDisplay may throw. Nothing
+// here is worded for the user: the caller turns a FormulaError into a Spanish
+// message. Each call reads the text afresh with a parser of its own.
 //
 // The notation:
 // - numbers: 2  0.5  .5  1.  1e-3  2.5E+4 (the decimal point is '.', whatever
