@@ -1,40 +1,16 @@
-// The five example surfaces. Coordinates are running sums, not products, so
-// rounding accumulates exactly as the heights are expected to show it: x runs
-// over the rows and is stepped before each row; y starts afresh for every row
-// and is stepped before each column.
+// The five example surfaces, sampled on the grid as Sampling.h describes. Each
+// writes its start values and steps out as they are defined: computed from
+// the bounds, a start could differ from them in its last bit.
 #include "scene/Examples.h"
 
 #include <cmath>
 
 #include "base/Vec3.h"
+#include "scene/Sampling.h"
 
 namespace hyt {
 
 namespace {
-
-struct Sampling {
-    double xStart; // one step below the first row's x
-    double xStep;
-    double yStart; // one step above the first column's y
-    double yStep;
-};
-
-// Fills heights[i][j] = height(x, y) in row-major order. The per-row value
-// lets a generator compute what depends on x alone once per row.
-template <typename RowValue, typename Height>
-void Sample(SceneState& scene, const Sampling& s, RowValue rowValue, Height height)
-{
-    double x = s.xStart;
-    for (int i = 0; i < kGridSize; ++i) {
-        x += s.xStep;
-        const double perRow = rowValue(x);
-        double y = s.yStart;
-        for (int j = 0; j < kGridSize; ++j) {
-            y -= s.yStep;
-            scene.heights[i * kGridSize + j] = height(x, perRow, y);
-        }
-    }
-}
 
 // The escape count of z -> z*z + p from z = 1e-19: the first iteration after
 // which |z|^2 exceeds 100000, or 256.
@@ -62,7 +38,7 @@ void GenerateRadialSine(SceneState& scene)
 {
     scene.zScale = 15.0;
     Sample(
-        scene, {-6.12, 0.12, 6.12, 0.12}, [](double x) { return x * x; },
+        scene.heights, {-6.12, 0.12, 6.12, 0.12}, [](double x) { return x * x; },
         [](double, double xx, double y) { return std::sin(std::sqrt(y * y + xx)); });
 }
 
@@ -71,7 +47,7 @@ void GenerateDampedWave(SceneState& scene)
     scene.zScale = 50.0;
     // The phase added to r is half of pi: the height is cos r / (r + 1).
     Sample(
-        scene, {-12.24, 0.24, 0.24 + 12.0, 0.24}, [](double x) { return x * x; },
+        scene.heights, {-12.24, 0.24, 0.24 + 12.0, 0.24}, [](double x) { return x * x; },
         [](double, double xx, double y) {
             const double r = std::sqrt(y * y + xx);
             return std::sin(0.5 * Pi() + r) / (r + 1.0);
@@ -82,7 +58,7 @@ void GenerateSineProduct(SceneState& scene)
 {
     scene.zScale = 7.0;
     Sample(
-        scene, {-9.18, 0.18, 9.18, 0.18}, [](double x) { return std::sin(x); },
+        scene.heights, {-9.18, 0.18, 9.18, 0.18}, [](double x) { return std::sin(x); },
         [](double, double sinX, double y) { return std::sin(y) * sinX; });
 }
 
@@ -94,7 +70,7 @@ void GenerateSineTimesX(SceneState& scene)
     const double rowStep = (upper - lower) * 0.01;
     const double columnStep = (upper - lower) * 0.01;
     Sample(
-        scene, {lower - rowStep, rowStep, columnStep + upper, columnStep},
+        scene.heights, {lower - rowStep, rowStep, columnStep + upper, columnStep},
         [](double x) { return x; }, [](double x, double, double y) { return std::sin(y) * x; });
 }
 
@@ -102,7 +78,7 @@ void GenerateMandelbrot(SceneState& scene)
 {
     scene.zScale = 0.15;
     Sample(
-        scene, {-2.23, 0.03, 1.53, 0.03}, [](double x) { return x; },
+        scene.heights, {-2.23, 0.03, 1.53, 0.03}, [](double x) { return x; },
         [](double x, double, double y) { return 25.0 * std::log(double(MandelbrotCount(x, y))); });
 }
 
