@@ -15,9 +15,6 @@ constexpr int kExitOk = 0;
 constexpr int kExitWriteFailed = 1;
 constexpr int kExitBadInput = 2;
 
-// The name that stands for standard output in --out and --save-hyt.
-inline constexpr const char* kStandardOutputName = "-";
-
 // The sources, exactly one per run. Paths and labels are bytes as given.
 struct ExampleSource {
     std::string label;

@@ -11,8 +11,6 @@
 #include <sys/vfs.h>
 #include <unistd.h>
 
-#include "cli/CommandLine.h"
-
 namespace hyt {
 
 namespace {

@@ -18,6 +18,9 @@
 
 namespace hyt {
 
+// The name that stands for standard output.
+inline constexpr const char* kStandardOutputName = "-";
+
 // What two names share when they lead to one file. A file still to be made
 // is known by its folder and its name there.
 struct FileIdentity {
