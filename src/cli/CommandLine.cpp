@@ -36,22 +36,16 @@ std::string Dashed(const QCommandLineOption& option)
 }
 
 // The sources, of which exactly one is given. Another source adds a row
-// here, an alternative to Source and a case in SourceFrom.
+// here and an alternative to Source (and its case where the run chooses it).
 struct SourceOption {
     const char* name;
     const char* valueName;
+    Source (*make)(std::string value);
 };
 constexpr std::array<SourceOption, 2> kSourceOptions = {{
-    {"example", "ETIQUETA"},
-    {"file", "FICHERO"},
+    {"example", "ETIQUETA", [](std::string label) -> Source { return ExampleSource{label}; }},
+    {"file", "FICHERO", [](std::string path) -> Source { return FileSource{path}; }},
 }};
-
-Source SourceFrom(std::size_t row, const std::string& value)
-{
-    if (row == 0)
-        return ExampleSource{value};
-    return FileSource{value};
-}
 
 std::optional<int> ParseInteger(const QString& text)
 {
@@ -189,11 +183,15 @@ Parsed ParseCommandLine(const QStringList& arguments)
                                           Dashed(sources[qsizetype(row)])));
         chosen = row;
     }
-    if (!chosen)
-        return fail(MissingSourceMessage());
+    if (!chosen) {
+        std::vector<std::string> choices;
+        for (const SourceOption& row : kSourceOptions)
+            choices.push_back(std::string("--") + row.name + " " + row.valueName);
+        return fail(MissingSourceMessage(choices));
+    }
 
     Request request;
-    request.source = SourceFrom(*chosen, Bytes(parser.value(sources[qsizetype(*chosen)])));
+    request.source = kSourceOptions[*chosen].make(Bytes(parser.value(sources[qsizetype(*chosen)])));
     const auto output = [&](const QCommandLineOption& option) -> std::optional<std::string> {
         if (!parser.isSet(option))
             return std::nullopt;

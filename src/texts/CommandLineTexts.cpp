@@ -144,9 +144,12 @@ std::string TwoSourcesMessage(const std::string& first, const std::string& secon
     return first + " y " + second + " no pueden darse juntos";
 }
 
-std::string MissingSourceMessage()
+std::string MissingSourceMessage(const std::vector<std::string>& choices)
 {
-    return "falta el origen: --example ETIQUETA o --file FICHERO";
+    std::string message = "falta el origen:";
+    for (std::size_t i = 0; i < choices.size(); ++i)
+        message += (i == 0 ? " " : i + 1 == choices.size() ? " o " : ", ") + choices[i];
+    return message;
 }
 
 std::string MissingOutputNameMessage(const std::string& option)

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "scene/DataFile.h"
 
@@ -25,7 +26,8 @@ std::string CommandLineFaultMessage(const std::string& description);
 std::string UnexpectedArgumentMessage(const std::string& argument);
 std::string RepeatedOptionMessage(const std::string& option);
 std::string TwoSourcesMessage(const std::string& first, const std::string& second);
-std::string MissingSourceMessage();
+// choices: each source option with its value, as "--file FICHERO".
+std::string MissingSourceMessage(const std::vector<std::string>& choices);
 std::string MissingOutputNameMessage(const std::string& option);
 
 // What a value of an action must be.
