@@ -196,8 +196,8 @@ std::string BothOnStandardOutputMessage(const std::string& first, const std::str
 
 std::string OutputIsInputMessage(const std::string& option, const std::string& file)
 {
-    return option + " " + Named(file) +
-           " es el fichero de entrada; no se escribe nada para no perderlo";
+    return option + " iría a " + Named(file) +
+           ", que es el fichero de entrada; no se escribe nada para no perderlo";
 }
 
 std::string SameOutputFileMessage(const std::string& first, const std::string& second,
