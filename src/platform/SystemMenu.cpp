@@ -19,7 +19,7 @@ bool IsResizable(const QWidget* window)
 }
 } // namespace
 
-SystemMenu::SystemMenu(QWidget* window) : QObject(window), window(window), menu(new QMenu(window))
+SystemMenu::SystemMenu(QWidget* owner) : QObject(owner), window(owner), menu(new QMenu(owner))
 {
     AppendMenu(SC_RESTORE, UiText(RestoreMenuText()));
     AppendMenu(SC_MOVE, UiText(MoveMenuText()));
