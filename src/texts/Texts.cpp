@@ -219,6 +219,11 @@ std::string PngEncodingFailedReason()
     return "no se ha podido convertir la imagen a PNG";
 }
 
+std::string ReplaceFileQuestion(const std::string& fileName)
+{
+    return "El fichero " + Quoted(fileName) + " ya existe. ¿Quiere reemplazarlo?";
+}
+
 std::string FileLoadedMessage(const std::string& fileName, const DataFileResult& result,
                               int nonFiniteHeights)
 {

@@ -79,6 +79,7 @@ std::string SaveImageFilter();
 std::string SaveImageFailedMessage(const std::string& fileName, const std::string& reason,
                                    bool oldFileKept);
 std::string PngEncodingFailedReason();
+std::string ReplaceFileQuestion(const std::string& fileName);
 
 // --- hyt's command line -----------------------------------------------------
 std::string ViewerHelpText();

@@ -58,15 +58,13 @@ PictureSaveResult SavePictureFile(const QImage& picture, const QString& fileName
 
     const QByteArray path = QFile::encodeName(fileName);
     struct stat target {};
-    if (::stat(path.constData(), &target) == 0) {
-        result.targetExisted = true;
+    if (::stat(path.constData(), &target) == 0 && !S_ISREG(target.st_mode)) {
         // Replacing a device or a FIFO by a regular file would destroy it.
-        if (!S_ISREG(target.st_mode)) {
-            result.error = WriteThrough(png, path);
-            result.saved = result.error == 0;
-            return result;
-        }
+        result.error = WriteThrough(png, path);
+        result.saved = result.error == 0;
+        return result;
     }
+    result.oldFileKept = S_ISREG(target.st_mode);
 
     // Unbuffered, so that errno belongs to the write that failed.
     QSaveFile file(fileName);

@@ -14,7 +14,7 @@ struct PictureSaveResult {
     bool saved = false;
     int error = 0;               // errno of a failure the system reported
     bool encodingFailed = false; // the picture could not be made into PNG
-    bool targetExisted = false;  // there was a file: a failure left it as it was
+    bool oldFileKept = false;    // a regular file was there: a failure left it whole
 };
 
 PictureSaveResult SavePictureFile(const QImage& picture, const QString& fileName);

@@ -3,6 +3,7 @@
 // naming the file, and changes nothing the user had.
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <system_error>
 
@@ -75,12 +76,21 @@ void CSurfaceDlg::OnSaveImage()
     QFileDialog chooser(this, UiText(SaveImageCaption()), QStringLiteral("hyt.png"),
                         UiText(SaveImageFilter()));
     chooser.setAcceptMode(QFileDialog::AcceptSave);
-    // Added before the dialog asks whether to replace a file, so that the
-    // question is about the file that would be written.
-    chooser.setDefaultSuffix(QStringLiteral("png"));
+    // The question whether to replace a file is asked below, about the file
+    // that will really be written.
+    chooser.setOption(QFileDialog::DontConfirmOverwrite);
     if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
         return;
-    const QString fileName = chooser.selectedFiles().constFirst();
+    QString fileName = chooser.selectedFiles().constFirst();
+    // A name without suffix becomes a .png, unless it names a file that is
+    // there: that is what the user pointed at.
+    if (QFileInfo(fileName).suffix().isEmpty() && !QFileInfo::exists(fileName))
+        fileName += QStringLiteral(".png");
+    const std::string shownName = QDir::toNativeSeparators(fileName).toStdString();
+    if (QFileInfo::exists(fileName) &&
+        QMessageBox::question(this, UiText(SaveImageCaption()),
+                              UiText(ReplaceFileQuestion(shownName))) != QMessageBox::Yes)
+        return;
 
     const PictureSaveResult result = SavePicture(fileName);
     if (result.saved)
@@ -88,8 +98,7 @@ void CSurfaceDlg::OnSaveImage()
     const std::string reason = result.encodingFailed
                                    ? PngEncodingFailedReason()
                                    : SystemErrorReason(result.error, FileAccess::Write);
-    ShowWarning(SaveImageFailedMessage(QDir::toNativeSeparators(fileName).toStdString(), reason,
-                                       result.targetExisted));
+    ShowWarning(SaveImageFailedMessage(shownName, reason, result.oldFileKept));
 }
 
 } // namespace hyt
