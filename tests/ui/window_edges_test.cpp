@@ -33,14 +33,6 @@ using namespace hyt;
 
 namespace {
 
-template <typename T> T* Control(const QWidget& dialog, const char* id)
-{
-    T* control = dialog.findChild<T*>(QString::fromLatin1(id));
-    if (!control)
-        qFatal("no control %s", id);
-    return control;
-}
-
 SortedComboBox* FileCombo(const CSurfaceDlg& d)
 {
     return Control<SortedComboBox>(d, "IDC_FILE_COMBO");
@@ -48,22 +40,6 @@ SortedComboBox* FileCombo(const CSurfaceDlg& d)
 SortedComboBox* ExampleCombo(const CSurfaceDlg& d)
 {
     return Control<SortedComboBox>(d, "IDC_EXAMPLE_COMBO");
-}
-
-QStringList Entries(const QComboBox* combo)
-{
-    QStringList entries;
-    for (int i = 0; i < combo->count(); ++i)
-        entries << combo->itemText(i);
-    return entries;
-}
-
-void ShowActive(CSurfaceDlg& dialog)
-{
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    dialog.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&dialog));
 }
 
 void ChooseMandelbrot(CSurfaceDlg& dialog)
