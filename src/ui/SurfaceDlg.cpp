@@ -70,26 +70,27 @@ QRect CSurfaceDlg::PictureRect()
 // The message table. Each entry binds one event of the window to its handler;
 // events that no entry takes go on to QDialog.
 //
-//   #  event                                   handler
-//   1  system-menu command (right click on the   OnSysCommand
-//      window's surface, Alt+Space at its top-left)
-//   2  paint                                   OnPaint               (paintEvent)
-//   3  query drag icon: the desktop draws the window icon itself
-//   4  mouse move                              OnMouseMove           (mouseMoveEvent)
-//   5  left button down                        OnLButtonDown         (mousePressEvent)
-//   6  left button up, anywhere                OnLButtonUp           (mouseReleaseEvent)
-//   7  IDC_ZOOM_BAR, IDC_DISTANCE_BAR codes     OnVScroll
-//   8  IDC_ABOUT_BUTTON clicked                OnAboutButton
-//   9  IDC_INSTRUCTIONS_BUTTON clicked         OnInstructionsButton
-//  10  IDC_EXAMPLE_COMBO entry chosen          OnExampleSelChange
-//  11  IDC_COLOR_CHECK clicked                 OnColorCheck
-//  12  horizontal scroll: the window has no horizontal bar
-//  13  IDC_FILE_COMBO entry chosen             OnFileSelChange
-//      IDCANCEL clicked, Esc, close box        OnCancel              (keyPressEvent, QDialog)
-//      Enter off the push buttons              OnOK                  (keyPressEvent)
-//      F1, the help command                    OnInstructionsButton
-//      wheel over the picture                  OnMouseWheel          (wheelEvent)
-//      Ctrl+S, system-menu IDM_SAVE_IMAGE      OnSaveImage
+//   event                                      handler
+//   system-menu command (right click on the    OnSysCommand
+//     window's surface, Alt+Space at its top-left)
+//   paint                                      OnPaint               (paintEvent)
+//   mouse move                                 OnMouseMove           (mouseMoveEvent)
+//   left button down                           OnLButtonDown         (mousePressEvent)
+//   left button up, anywhere                   OnLButtonUp           (mouseReleaseEvent)
+//   IDC_ZOOM_BAR, IDC_DISTANCE_BAR codes        OnVScroll
+//   IDC_ABOUT_BUTTON clicked                   OnAboutButton
+//   IDC_INSTRUCTIONS_BUTTON clicked            OnInstructionsButton
+//   IDC_EXAMPLE_COMBO entry chosen             OnExampleSelChange
+//   IDC_COLOR_CHECK clicked                    OnColorCheck
+//   IDC_FILE_COMBO entry chosen                OnFileSelChange
+//   IDCANCEL clicked, Esc, close box           OnCancel              (keyPressEvent, QDialog)
+//   Enter off the push buttons                 OnOK                  (keyPressEvent)
+//   F1, the help command                       OnInstructionsButton
+//   wheel over the picture                     OnMouseWheel          (wheelEvent)
+//   Ctrl+S, system-menu IDM_SAVE_IMAGE         OnSaveImage
+//
+// The desktop draws the window's icon while it is dragged, and the window has
+// no horizontal bar: neither needs an entry.
 void CSurfaceDlg::BindMessages()
 {
     connect(systemMenu, &SystemMenu::Command, this,
@@ -178,7 +179,7 @@ ScrollBarControl* CSurfaceDlg::BarControl(Bar bar) const
     return bar == Bar::Zoom ? zoomBar : distanceBar;
 }
 
-// --- 1: system menu --------------------------------------------------------
+// --- The system menu -------------------------------------------------------
 
 void CSurfaceDlg::ShowSystemMenu(const QPoint& globalPos)
 {
@@ -233,7 +234,7 @@ void CSurfaceDlg::contextMenuEvent(QContextMenuEvent* event)
     }
 }
 
-// --- 2: painting -----------------------------------------------------------
+// --- Painting --------------------------------------------------------------
 
 void CSurfaceDlg::paintEvent(QPaintEvent* event)
 {
@@ -250,7 +251,7 @@ void CSurfaceDlg::OnPaint(QPaintEvent* /*event*/)
     painter.drawImage(QPoint(kPictureLeft, kPictureTop), pictureView);
 }
 
-// --- 4, 5, 6: the drag -----------------------------------------------------
+// --- The drag --------------------------------------------------------------
 
 void CSurfaceDlg::mousePressEvent(QMouseEvent* event)
 {
@@ -300,7 +301,7 @@ void CSurfaceDlg::OnLButtonUp(QMouseEvent* event)
     QDialog::mouseReleaseEvent(event);
 }
 
-// --- 7: the bars -----------------------------------------------------------
+// --- The bars --------------------------------------------------------------
 
 void CSurfaceDlg::OnVScroll(unsigned code, unsigned position, ScrollBarControl* bar)
 {
@@ -334,7 +335,7 @@ void CSurfaceDlg::OnMouseWheel(QWheelEvent* event)
     event->accept();
 }
 
-// --- 8, 9: the modal windows -----------------------------------------------
+// --- The modal windows -----------------------------------------------------
 
 void CSurfaceDlg::OnAboutButton()
 {
@@ -348,7 +349,7 @@ void CSurfaceDlg::OnInstructionsButton()
     instructions.DoModal();
 }
 
-// --- 10, 11, 13: the sources and the colour switch -------------------------
+// --- The sources and the colour switch -------------------------------------
 
 void CSurfaceDlg::OnExampleSelChange(int index)
 {

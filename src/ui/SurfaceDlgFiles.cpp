@@ -32,7 +32,7 @@ void CSurfaceDlg::ShowWarning(const std::string& message)
     QMessageBox::warning(this, UiText(MainCaption()), UiText(message));
 }
 
-// --- 13: a data file chosen ----------------------------------------------
+// --- A data file chosen ----------------------------------------------------
 
 void CSurfaceDlg::OnFileSelChange(int index)
 {

@@ -30,7 +30,7 @@ QLabel* StaticText(QWidget* parent, const QString& text, const QRect& rect)
     auto* label = new QLabel(text, parent);
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // Our font runs a pixel wider than the template's on some texts: a
+    // Some texts run a pixel wider than their layout rectangle in our font: a
     // static text never cuts its own text (none has a neighbour that close).
     label->setGeometry(rect.x(), rect.y(), std::max(rect.width(), label->sizeHint().width()),
                        rect.height());
@@ -49,8 +49,8 @@ QPushButton* PushButton(QWidget* parent, const QString& text, const QRect& rect)
     return button;
 }
 
-// A combo box at its template place: the closed box as high as the style
-// makes it, the list dropped down within the template's height.
+// A combo box at its layout place: the closed box as high as the style
+// makes it, the list dropped down within the layout's height.
 void PlaceComboBox(SortedComboBox* combo, const QRect& rect)
 {
     const int closedHeight = combo->sizeHint().height();
