@@ -216,7 +216,8 @@ TEST(PictureHash, EveryPinnedViewDrawsTheSamePixelsAndProjections)
 namespace {
 
 // The mesh as plainly as it can be drawn: every drawn cell a whole Polygon,
-// its outline complete, from the projections the redraw left in vertices.
+// its outline complete, from the projections the redraw left in vertices;
+// a cell with a corner behind the eye or without a pixel is left out.
 void DrawPlainly(const SceneState& scene, Canvas& canvas)
 {
     canvas.Clear(Rgb(0, 0, 0));
@@ -226,9 +227,11 @@ void DrawPlainly(const SceneState& scene, Canvas& canvas)
         POINT corners[4];
         for (int c = 0; c < 4; ++c) {
             const Vec3& v = scene.vertices[std::size_t((i + di[c]) * kGridSize + j + dj[c])];
-            if (v.z == 0.0)
+            const double x = v.x + kPictureCenterX;
+            const double y = v.y + kPictureCenterY;
+            if (v.z == 0.0 || !HasPixel(x) || !HasPixel(y))
                 return;
-            corners[c] = {ToPixel(v.x + kPictureCenterX), ToPixel(v.y + kPictureCenterY)};
+            corners[c] = {ToPixel(x), ToPixel(y)};
         }
         if (scene.colorMode == 1)
             canvas.SetBrush(scene.vertexColor[std::size_t(i * kGridSize + j)]);
