@@ -1,5 +1,5 @@
 // Canvas drawing. Sections: exact integer helpers; pens, brushes, Clear and
-// Rectangle; segments (DrawSegment, Trace); fills (FillQuad for small
+// Rectangle; segments (DrawSegment, Trace); fills (FillQuad for
 // quadrilaterals, FillAny for everything else); Polygon and Quad.
 //
 // Every primitive first drops what cannot touch the canvas, then works out in
@@ -25,7 +25,7 @@ __extension__ typedef __int128 Int128;
 constexpr std::int64_t kInt64Max = std::numeric_limits<std::int64_t>::max();
 
 // A quadrilateral whose corners all lie within this distance of the origin
-// takes the fast fill path, in 64-bit integers (see FillQuad).
+// has turns that fit 64-bit integers (see FillQuad).
 constexpr std::int64_t kSmallCoordinate = std::int64_t(1) << 24;
 
 bool FitsInt64(Int128 n)
@@ -324,7 +324,8 @@ namespace {
 
 // One edge's first columns, row by row: xa + ceil(k dx / dy) for k = y - ya,
 // stepped in exact integers with the remainder ceil(k dx / dy) dy - k dx kept
-// in [0, dy). Corners within 2^24 of the origin: every product fits 64 bits.
+// in [0, dy). Any 32-bit corners: dx and dy fit 33 bits, the column stays
+// between the ends' columns, and only the start, k dx, needs 128 bits.
 struct EdgeStep {
     std::int64_t column, remainder, stepQuotient, stepRemainder, dy;
     int bottom; // the edge holds rows up to bottom - 1
@@ -334,14 +335,15 @@ struct EdgeStep {
     {
         const std::int64_t dx = std::int64_t(b.x) - a.x;
         const std::int64_t dy = std::int64_t(b.y) - a.y;
-        // Both under 2^26 here: a 32-bit division is enough and quicker.
-        const std::int64_t q = FloorDiv32(int(dx), int(dy));
+        // A mesh cell's edges are short: a 32-bit division is enough and quicker.
+        const bool short32 = dx >= INT32_MIN && dx <= INT32_MAX && dy <= INT32_MAX;
+        const std::int64_t q = short32 ? FloorDiv32(int(dx), int(dy)) : FloorDiv64(dx, dy);
         EdgeStep e{a.x, 0, q, dx - q * dy, dy, b.y};
         if (a.y < y) { // begins above the canvas
-            const std::int64_t run = (std::int64_t(y) - a.y) * dx;
-            const std::int64_t k = -FloorDiv64(-run, dy);
-            e.column += k;
-            e.remainder = k * dy - run;
+            const Int128 run = (Int128(y) - a.y) * dx;
+            const Int128 k = CeilDiv(run, dy);
+            e.column += std::int64_t(k);
+            e.remainder = std::int64_t(k * dy - run);
         }
         return e;
     }
@@ -361,20 +363,30 @@ struct EdgeStep {
 
 } // namespace
 
-// The cells of the mesh, corners within 2^24 of the origin. A strictly convex
-// quadrilateral is two chains of edges from its top corner to its bottom one,
-// walked together a row at a time; any other goes through one pass per edge
-// that notes its columns by row, then a pass that pairs them up.
-void Canvas::FillQuad(const POINT* corners, int firstRow, int endRow, bool columnsOnCanvas)
+// Any quadrilateral. A strictly convex one is two chains of edges from its
+// top corner to its bottom one, walked together a row at a time; any other
+// goes through one pass per edge that notes its columns by row, then a pass
+// that pairs them up. smallCorners: all within 2^24 of the origin, so that
+// the turns fit 64 bits.
+void Canvas::FillQuad(const POINT* corners, int firstRow, int endRow, bool columnsOnCanvas,
+                      bool smallCorners)
 {
-    std::int64_t turn[4];
+    int turnSign[4];
     for (int i = 0; i < 4; ++i) {
         const POINT p = corners[i], q = corners[(i + 1) & 3], r = corners[(i + 2) & 3];
-        turn[i] = (std::int64_t(q.x) - p.x) * (std::int64_t(r.y) - q.y) -
-                  (std::int64_t(q.y) - p.y) * (std::int64_t(r.x) - q.x);
+        if (smallCorners) {
+            const std::int64_t turn = (std::int64_t(q.x) - p.x) * (std::int64_t(r.y) - q.y) -
+                                      (std::int64_t(q.y) - p.y) * (std::int64_t(r.x) - q.x);
+            turnSign[i] = (turn > 0) - (turn < 0);
+        } else {
+            const Int128 turn = (Int128(q.x) - p.x) * (Int128(r.y) - q.y) -
+                                (Int128(q.y) - p.y) * (Int128(r.x) - q.x);
+            turnSign[i] = (turn > 0) - (turn < 0);
+        }
     }
-    const bool clockwise = turn[0] > 0 && turn[1] > 0 && turn[2] > 0 && turn[3] > 0;
-    const bool convex = clockwise || (turn[0] < 0 && turn[1] < 0 && turn[2] < 0 && turn[3] < 0);
+    const bool clockwise = turnSign[0] > 0 && turnSign[1] > 0 && turnSign[2] > 0 && turnSign[3] > 0;
+    const bool convex =
+        clockwise || (turnSign[0] < 0 && turnSign[1] < 0 && turnSign[2] < 0 && turnSign[3] < 0);
     if (convex) {
         if (columnsOnCanvas)
             FillConvexQuad<false>(corners, clockwise, firstRow, endRow);
@@ -524,9 +536,10 @@ bool Canvas::FillPolygon(const POINT* corners, int count)
     const int firstRow = std::max(minY, 0);
     const int endRow = std::min(maxY, kHeight);
     if (count >= 3 && minX < maxX && firstRow < endRow) {
-        if (count == 4 && minX >= -kSmallCoordinate && maxX <= kSmallCoordinate &&
-            minY >= -kSmallCoordinate && maxY <= kSmallCoordinate)
-            FillQuad(corners, firstRow, endRow, minX >= 0 && maxX <= kWidth);
+        if (count == 4)
+            FillQuad(corners, firstRow, endRow, minX >= 0 && maxX <= kWidth,
+                     minX >= -kSmallCoordinate && maxX <= kSmallCoordinate &&
+                         minY >= -kSmallCoordinate && maxY <= kSmallCoordinate);
         else
             FillAny(corners, count, firstRow, endRow);
     }
@@ -566,7 +579,7 @@ void Canvas::Quad(const POINT* corners, unsigned segments)
         // Wholly on the canvas, as most mesh cells are: FillPolygon's and
         // DrawSegment's tests would all pass.
         if (minX < maxX && minY < maxY)
-            FillQuad(corners, minY, maxY, true);
+            FillQuad(corners, minY, maxY, true, true);
         for (int i = 0; i < 4; ++i)
             if (segments & (1u << i))
                 DrawSegmentOnCanvas(corners[i], corners[(i + 1) & 3]);

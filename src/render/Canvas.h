@@ -81,7 +81,8 @@ class Canvas {
     };
 
     // columnsOnCanvas: every corner's column lies in 0..kWidth.
-    void FillQuad(const POINT* corners, int firstRow, int endRow, bool columnsOnCanvas);
+    void FillQuad(const POINT* corners, int firstRow, int endRow, bool columnsOnCanvas,
+                  bool smallCorners);
     template <bool clamp>
     void FillConvexQuad(const POINT* corners, bool clockwise, int firstRow, int endRow);
     void FillAny(const POINT* corners, int count, int firstRow, int endRow);
