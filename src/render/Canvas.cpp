@@ -141,7 +141,7 @@ void Canvas::Quad(const POINT* corners, unsigned segments)
         // Wholly on the canvas, as most mesh cells are: FillPolygon's and
         // DrawSegment's tests would all pass.
         if (minX < maxX && minY < maxY)
-            FillQuad(corners, minY, maxY, true, true);
+            FillQuadOnCanvas(corners, minY, maxY);
         for (int i = 0; i < 4; ++i)
             if (segments & (1u << i))
                 DrawSegmentOnCanvas(corners[i], corners[(i + 1) & 3]);

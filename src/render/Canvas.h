@@ -83,6 +83,8 @@ class Canvas {
     // columnsOnCanvas: every corner's column lies in 0..kWidth.
     void FillQuad(const POINT* corners, int firstRow, int endRow, bool columnsOnCanvas,
                   bool smallCorners);
+    // Every corner on the canvas.
+    void FillQuadOnCanvas(const POINT* corners, int firstRow, int endRow);
     template <bool clamp>
     void FillConvexQuad(const POINT* corners, bool clockwise, int firstRow, int endRow);
     void FillAny(const POINT* corners, int count, int firstRow, int endRow);

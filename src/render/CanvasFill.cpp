@@ -148,6 +148,81 @@ void Canvas::FillQuad(const POINT* corners, int firstRow, int endRow, bool colum
     }
 }
 
+namespace {
+
+// EdgeStep for an edge wholly on the canvas, from its top row: every value
+// is below 2^11 and every product below 2^21, so 32 bits hold them all.
+struct SmallEdgeStep {
+    int column, remainder, stepQuotient, stepRemainder, dy;
+    int bottom;
+
+    static SmallEdgeStep Start(POINT a, POINT b)
+    {
+        const int dx = b.x - a.x;
+        const int dy = b.y - a.y;
+        const int q = FloorDiv32(dx, dy);
+        return {a.x, 0, q, dx - q * dy, dy, b.y};
+    }
+
+    int Next()
+    {
+        const int t = column;
+        remainder -= stepRemainder;
+        const int borrow = remainder >> 31; // -1 when it went negative
+        column += stepQuotient - borrow;
+        remainder += dy & borrow;
+        return t;
+    }
+};
+
+} // namespace
+
+// FillQuad for a quadrilateral wholly on the canvas, the mesh's usual cell,
+// rows [firstRow, endRow) from its top corner down: the same turns and the
+// same chains in 32 bits.
+void Canvas::FillQuadOnCanvas(const POINT* corners, int firstRow, int endRow)
+{
+    int turn[4];
+    for (int i = 0; i < 4; ++i) {
+        const POINT p = corners[i], q = corners[(i + 1) & 3], r = corners[(i + 2) & 3];
+        turn[i] = (q.x - p.x) * (r.y - q.y) - (q.y - p.y) * (r.x - q.x);
+    }
+    const bool clockwise = turn[0] > 0 && turn[1] > 0 && turn[2] > 0 && turn[3] > 0;
+    if (!clockwise && !(turn[0] < 0 && turn[1] < 0 && turn[2] < 0 && turn[3] < 0)) {
+        FillQuad(corners, firstRow, endRow, true, true);
+        return;
+    }
+    int top = 0;
+    for (int i = 1; i < 4; ++i)
+        if (corners[i].y < corners[top].y)
+            top = i;
+    const int leftStep = clockwise ? 3 : 1;
+    const int rightStep = 4 - leftStep;
+    int atLeft = top, atRight = top;
+    // A chain's next edge starts on the row where its last one ended.
+    auto advance = [corners](int& at, int step, int y) {
+        while (corners[(at + step) & 3].y <= y)
+            at = (at + step) & 3;
+        return SmallEdgeStep::Start(corners[at], corners[(at + step) & 3]);
+    };
+    SmallEdgeStep left = advance(atLeft, leftStep, firstRow);
+    SmallEdgeStep right = advance(atRight, rightStep, firstRow);
+    for (int y = firstRow;;) {
+        const int bandEnd = std::min({left.bottom, right.bottom, endRow});
+        for (; y < bandEnd; ++y) {
+            const int tl = left.Next();
+            const int tr = right.Next();
+            FillSpan(y, tl, tr);
+        }
+        if (y >= endRow)
+            return;
+        if (left.bottom == y)
+            left = advance(atLeft, leftStep, y);
+        if (right.bottom == y)
+            right = advance(atRight, rightStep, y);
+    }
+}
+
 // Rows [firstRow, endRow) of a strictly convex quadrilateral: its top corner
 // leads one chain forward and one backward to its bottom corner, and on every
 // row each chain has exactly one edge holding it. The forward chain is the
