@@ -182,13 +182,44 @@ struct SmallEdgeStep {
 // same chains in 32 bits.
 void Canvas::FillQuadOnCanvas(const POINT* corners, int firstRow, int endRow)
 {
-    int turn[4];
+    if (firstRow >= endRow)
+        return; // no row: each corner on the one row (and the chains would find no end)
+    // Convex, allowing corners on a straight line through their neighbours
+    // and corners that coincide (a zero turn whose two edges do not run back
+    // on each other): such a quadrilateral is still one convex piece, so the
+    // two chains give the crossing rule's pixels.
+    int clockwiseTurns = 0, counterTurns = 0;
+    int lastClockwise = 0, lastCounter = 0; // the corner of the last turn of each sign
+    bool straight = true;
     for (int i = 0; i < 4; ++i) {
         const POINT p = corners[i], q = corners[(i + 1) & 3], r = corners[(i + 2) & 3];
-        turn[i] = (q.x - p.x) * (r.y - q.y) - (q.y - p.y) * (r.x - q.x);
+        const int turn = (q.x - p.x) * (r.y - q.y) - (q.y - p.y) * (r.x - q.x);
+        if (turn > 0) {
+            ++clockwiseTurns;
+            lastClockwise = (i + 1) & 3;
+        } else if (turn < 0) {
+            ++counterTurns;
+            lastCounter = (i + 1) & 3;
+        } else {
+            straight = straight && (q.x - p.x) * (r.x - q.x) + (q.y - p.y) * (r.y - q.y) >= 0;
+        }
     }
-    const bool clockwise = turn[0] > 0 && turn[1] > 0 && turn[2] > 0 && turn[3] > 0;
-    if (!clockwise && !(turn[0] < 0 && turn[1] < 0 && turn[2] < 0 && turn[3] < 0)) {
+    if (clockwiseTurns + counterTurns == 4 && (clockwiseTurns == 1 || counterTurns == 1)) {
+        // One reflex corner: the diagonal from it lies inside and cuts two
+        // triangles (each a quadrilateral with a doubled corner). Its
+        // crossing counts in both, so on every row their spans meet there
+        // and together make the quadrilateral's, pixel for pixel.
+        const int v = clockwiseTurns == 1 ? lastClockwise : lastCounter;
+        const POINT a = corners[v], b = corners[(v + 1) & 3], c = corners[(v + 2) & 3],
+                    d = corners[(v + 3) & 3];
+        const POINT first[4] = {a, b, c, c};
+        const POINT second[4] = {c, d, a, a};
+        FillQuadOnCanvas(first, std::min({a.y, b.y, c.y}), std::max({a.y, b.y, c.y}));
+        FillQuadOnCanvas(second, std::min({c.y, d.y, a.y}), std::max({c.y, d.y, a.y}));
+        return;
+    }
+    const bool clockwise = counterTurns == 0 && clockwiseTurns > 0;
+    if (!straight || !(clockwise || (clockwiseTurns == 0 && counterTurns > 0))) {
         FillQuad(corners, firstRow, endRow, true, true);
         return;
     }
