@@ -128,14 +128,14 @@ void Canvas::Quad(const POINT* corners, unsigned segments)
 {
     if (corners == nullptr)
         return;
-    const int minX =
-        std::min(std::min(corners[0].x, corners[1].x), std::min(corners[2].x, corners[3].x));
-    const int maxX =
-        std::max(std::max(corners[0].x, corners[1].x), std::max(corners[2].x, corners[3].x));
-    const int minY =
-        std::min(std::min(corners[0].y, corners[1].y), std::min(corners[2].y, corners[3].y));
-    const int maxY =
-        std::max(std::max(corners[0].y, corners[1].y), std::max(corners[2].y, corners[3].y));
+    // Values, not references: the four bounds then compile without branches.
+    auto low = [](int a, int b) { return a < b ? a : b; };
+    auto high = [](int a, int b) { return a < b ? b : a; };
+    const POINT p0 = corners[0], p1 = corners[1], p2 = corners[2], p3 = corners[3];
+    const int minX = low(low(p0.x, p1.x), low(p2.x, p3.x));
+    const int maxX = high(high(p0.x, p1.x), high(p2.x, p3.x));
+    const int minY = low(low(p0.y, p1.y), low(p2.y, p3.y));
+    const int maxY = high(high(p0.y, p1.y), high(p2.y, p3.y));
     if (minX >= 0 && maxX < kWidth && minY >= 0 && maxY < kHeight) {
         Touch(minY, maxY + 1);
         // Wholly on the canvas, as most mesh cells are: FillPolygon's and
