@@ -85,7 +85,8 @@ class Canvas {
                   bool smallCorners);
     // Every corner on the canvas.
     void FillQuadOnCanvas(const POINT* corners, int firstRow, int endRow);
-    template <bool clamp>
+    // Step: how an edge's columns are stepped; clamp: hold them to the canvas.
+    template <typename Step, bool clamp>
     void FillConvexQuad(const POINT* corners, bool clockwise, int firstRow, int endRow);
     void FillAny(const POINT* corners, int count, int firstRow, int endRow);
     void FillSpan(int y, int left, int right);

@@ -113,9 +113,9 @@ void Canvas::FillQuad(const POINT* corners, int firstRow, int endRow, bool colum
         clockwise || (turnSign[0] < 0 && turnSign[1] < 0 && turnSign[2] < 0 && turnSign[3] < 0);
     if (convex) {
         if (columnsOnCanvas)
-            FillConvexQuad<false>(corners, clockwise, firstRow, endRow);
+            FillConvexQuad<EdgeStep, false>(corners, clockwise, firstRow, endRow);
         else
-            FillConvexQuad<true>(corners, clockwise, firstRow, endRow);
+            FillConvexQuad<EdgeStep, true>(corners, clockwise, firstRow, endRow);
         return;
     }
     int columns[kHeight][4];
@@ -156,7 +156,8 @@ struct SmallEdgeStep {
     int column, remainder, stepQuotient, stepRemainder, dy;
     int bottom;
 
-    static SmallEdgeStep Start(POINT a, POINT b)
+    // The caller starts every edge on its top row.
+    static SmallEdgeStep Start(POINT a, POINT b, int /*row*/)
     {
         const int dx = b.x - a.x;
         const int dy = b.y - a.y;
@@ -164,8 +165,10 @@ struct SmallEdgeStep {
         return {a.x, 0, q, dx - q * dy, dy, b.y};
     }
 
-    int Next()
+    // Always on the canvas: nothing to hold to it.
+    template <bool clamp = false> int Next()
     {
+        static_assert(!clamp);
         const int t = column;
         remainder -= stepRemainder;
         const int borrow = remainder >> 31; // -1 when it went negative
@@ -223,35 +226,7 @@ void Canvas::FillQuadOnCanvas(const POINT* corners, int firstRow, int endRow)
         FillQuad(corners, firstRow, endRow, true, true);
         return;
     }
-    int top = 0;
-    for (int i = 1; i < 4; ++i)
-        if (corners[i].y < corners[top].y)
-            top = i;
-    const int leftStep = clockwise ? 3 : 1;
-    const int rightStep = 4 - leftStep;
-    int atLeft = top, atRight = top;
-    // A chain's next edge starts on the row where its last one ended.
-    auto advance = [corners](int& at, int step, int y) {
-        while (corners[(at + step) & 3].y <= y)
-            at = (at + step) & 3;
-        return SmallEdgeStep::Start(corners[at], corners[(at + step) & 3]);
-    };
-    SmallEdgeStep left = advance(atLeft, leftStep, firstRow);
-    SmallEdgeStep right = advance(atRight, rightStep, firstRow);
-    for (int y = firstRow;;) {
-        const int bandEnd = std::min({left.bottom, right.bottom, endRow});
-        for (; y < bandEnd; ++y) {
-            const int tl = left.Next();
-            const int tr = right.Next();
-            FillSpan(y, tl, tr);
-        }
-        if (y >= endRow)
-            return;
-        if (left.bottom == y)
-            left = advance(atLeft, leftStep, y);
-        if (right.bottom == y)
-            right = advance(atRight, rightStep, y);
-    }
+    FillConvexQuad<SmallEdgeStep, false>(corners, clockwise, firstRow, endRow);
 }
 
 // Rows [firstRow, endRow) of a strictly convex quadrilateral: its top corner
@@ -260,7 +235,7 @@ void Canvas::FillQuadOnCanvas(const POINT* corners, int firstRow, int endRow)
 // right one when the corners turn clockwise on the screen (turn > 0, rows
 // growing downward); since the left boundary never passes the right one and
 // ceil keeps that order, the span is [left chain, right chain) on every row.
-template <bool clamp>
+template <typename Step, bool clamp>
 void Canvas::FillConvexQuad(const POINT* corners, bool clockwise, int firstRow, int endRow)
 {
     int top = 0;
@@ -274,15 +249,15 @@ void Canvas::FillConvexQuad(const POINT* corners, bool clockwise, int firstRow, 
     auto advance = [corners](int& at, int step, int y) {
         while (corners[(at + step) & 3].y <= y)
             at = (at + step) & 3;
-        return EdgeStep::Start(corners[at], corners[(at + step) & 3], y);
+        return Step::Start(corners[at], corners[(at + step) & 3], y);
     };
-    EdgeStep left = advance(atLeft, leftStep, firstRow);
-    EdgeStep right = advance(atRight, rightStep, firstRow);
+    Step left = advance(atLeft, leftStep, firstRow);
+    Step right = advance(atRight, rightStep, firstRow);
     for (int y = firstRow;;) {
         const int bandEnd = std::min({left.bottom, right.bottom, endRow});
         for (; y < bandEnd; ++y) {
-            const std::int64_t tl = left.Next<clamp>();
-            const std::int64_t tr = right.Next<clamp>();
+            const auto tl = left.template Next<clamp>();
+            const auto tr = right.template Next<clamp>();
             FillSpan(y, int(tl), int(tr));
         }
         if (y >= endRow)

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cstdlib>
+#include <type_traits>
 #include <utility>
 
 #include "render/CanvasArithmetic.h"
@@ -128,29 +129,30 @@ void Canvas::Walk(std::size_t index, std::int64_t steps, std::int64_t du, std::i
     Pixel* const data = pixels.data();
     const std::int64_t twoDu = 2 * du;
     const std::int64_t twoDv = 2 * dv;
-    if (dv >= 0) {
+    // rising: v grows, and a step carries when error reaches 2 du; else v
+    // falls, and a step borrows when error goes negative.
+    auto walk = [&](auto rising) {
         for (;; --steps) {
             assert(index < pixels.size());
             data[index] = color;
             if (steps == 0)
                 break;
             error += twoDv;
-            const std::int64_t wrap = -std::int64_t(error >= twoDu); // 0 or all ones
-            error -= twoDu & wrap;
-            index += std::size_t(uStep + (vStep & wrap));
+            if constexpr (rising) {
+                const std::int64_t wrap = -std::int64_t(error >= twoDu); // 0 or all ones
+                error -= twoDu & wrap;
+                index += std::size_t(uStep + (vStep & wrap));
+            } else {
+                const std::int64_t wrap = error >> 63; // all ones when it went negative
+                error += twoDu & wrap;
+                index += std::size_t(uStep - (vStep & wrap));
+            }
         }
-    } else {
-        for (;; --steps) {
-            assert(index < pixels.size());
-            data[index] = color;
-            if (steps == 0)
-                break;
-            error += twoDv;
-            const std::int64_t wrap = error >> 63; // all ones when it went negative
-            error += twoDu & wrap;
-            index += std::size_t(uStep - (vStep & wrap));
-        }
-    }
+    };
+    if (dv >= 0)
+        walk(std::true_type{});
+    else
+        walk(std::false_type{});
 }
 
 } // namespace hyt
