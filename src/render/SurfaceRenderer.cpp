@@ -3,9 +3,11 @@
 // DrawMesh: the pixel positions, then the cells far to near, into the canvas.
 #include "render/SurfaceRenderer.h"
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cmath>
+#include <limits>
 
 #include "render/Camera.h"
 
@@ -228,19 +230,22 @@ void DeriveView(SceneState& scene)
 
     // The range of the finite heights, in locals: stores into the scene
     // could alias them. Nothing else can be placed on the colour scale.
-    double minHeight = 0.0;
-    double maxHeight = 0.0;
-    bool anyFinite = false;
-    for (const double h : scene.heights) {
-        if (!std::isfinite(h))
-            continue;
-        if (!anyFinite) {
-            minHeight = maxHeight = h;
-            anyFinite = true;
-        } else if (h < minHeight) {
-            minHeight = h;
-        } else if (h > maxHeight) {
-            maxHeight = h;
+    const auto& heights = scene.heights;
+    const auto firstFinite =
+        std::find_if(heights.begin(), heights.end(), [](double h) { return std::isfinite(h); });
+    double minHeight = firstFinite == heights.end() ? 0.0 : *firstFinite;
+    double maxHeight = minHeight;
+    if (firstFinite != heights.end()) {
+        // NaN fails both comparisons; only the infinities need a test.
+        for (auto it = firstFinite + 1; it != heights.end(); ++it) {
+            const double h = *it;
+            if (h < minHeight) {
+                if (h != -std::numeric_limits<double>::infinity())
+                    minHeight = h;
+            } else if (h > maxHeight) {
+                if (h != std::numeric_limits<double>::infinity())
+                    maxHeight = h;
+            }
         }
     }
     scene.minHeight = minHeight;
@@ -281,7 +286,11 @@ void SurfaceRenderer::DrawMesh(const SceneState& scene, Canvas& canvas)
         const Vec3& v = scene.vertices[std::size_t(k)];
         const double x = v.x + kPictureCenterX;
         const double y = v.y + kPictureCenterY;
-        pixels[k] = {{ToPixel(x), ToPixel(y)}, v.z != 0.0 && HasPixel(x) && HasPixel(y)};
+        // ToPixel, with each range test made once.
+        const bool hasX = HasPixel(x);
+        const bool hasY = HasPixel(y);
+        pixels[k] = {{hasX ? std::int32_t(x) : INT32_MIN, hasY ? std::int32_t(y) : INT32_MIN},
+                     (v.z != 0.0) & hasX & hasY};
     }
 
     canvas.SetPen(kOutlineColor);
