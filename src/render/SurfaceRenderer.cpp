@@ -290,7 +290,7 @@ void SurfaceRenderer::DrawMesh(const SceneState& scene, Canvas& canvas)
         const bool hasX = HasPixel(x);
         const bool hasY = HasPixel(y);
         pixels[k] = {{hasX ? std::int32_t(x) : INT32_MIN, hasY ? std::int32_t(y) : INT32_MIN},
-                     (v.z != 0.0) & hasX & hasY};
+                     v.z != 0.0 && hasX && hasY};
     }
 
     canvas.SetPen(kOutlineColor);
