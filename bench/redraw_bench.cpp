@@ -1,6 +1,7 @@
-// hyt-bench: a whole RedrawSurface for the views a user sees most, a drag,
-// and the two sources. Every view is built as the window builds it: choose
-// the source, redraw, then each bar message or drag step and a redraw.
+// hyt-bench: a whole RedrawSurface for the views a user sees most and for a
+// near-eye data file, a drag, and the two sources. Every view is built as the
+// window builds it: choose the source, redraw, then each bar message or drag
+// step and a redraw.
 //
 //   hyt-bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
@@ -47,17 +48,43 @@ struct Viewer {
             Redraw();
         }
     }
+    // The near-eye data file at the reset view.
+    explicit Viewer(Mode mode)
+    {
+        loaded = LoadDataFile(*scene, HYT_NEAR_EYE_FILE, nullptr).Readable();
+        if (mode == Mode::Plain)
+            ToggleColorMode(*scene);
+        Redraw();
+    }
     void Redraw() { renderer.RedrawSurface(*scene, *canvas); }
+    bool loaded = true;
 };
 
-void RedrawView(benchmark::State& state, std::size_t example, Mode mode, Distance distance)
+void Measure(benchmark::State& state, Viewer& viewer)
 {
-    Viewer viewer(example, mode, distance);
     for (auto _ : state) {
         viewer.Redraw();
         benchmark::DoNotOptimize(viewer.canvas->Pixels());
         benchmark::ClobberMemory();
     }
+}
+
+void RedrawView(benchmark::State& state, std::size_t example, Mode mode, Distance distance)
+{
+    Viewer viewer(example, mode, distance);
+    Measure(state, viewer);
+}
+
+// Cells that reach from far below the picture to a hundred million pixels
+// beyond it, nearly all of them across the picture (see make_near_eye.cpp).
+void RedrawNearEye(benchmark::State& state, Mode mode)
+{
+    Viewer viewer(mode);
+    if (!viewer.loaded) {
+        state.SkipWithError("cannot read " HYT_NEAR_EYE_FILE);
+        return;
+    }
+    Measure(state, viewer);
 }
 
 // 100 drag steps of 5 pixels to the right, a redraw after each, from the
@@ -144,6 +171,10 @@ void RegisterAll()
     }
     benchmark::RegisterBenchmark("BM_RedrawSurface/MandelbrotCloseUp", RedrawView, kMandelbrot,
                                  Mode::Colour, Distance::CloseUp)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_RedrawSurface/NearEye", RedrawNearEye, Mode::Colour)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_RedrawSurface/NearEyePlain", RedrawNearEye, Mode::Plain)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("BM_Drag/Mandelbrot/100x5px", BM_Drag)
         ->Unit(benchmark::kMillisecond);

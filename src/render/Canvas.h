@@ -3,9 +3,9 @@
 // Pixels()[y * kWidth + x]. Each pixel is a 32-bit word 0xFFRRGGBB, the
 // layout QImage::Format_RGB32 reads without a copy.
 //
-// Drawing follows the old device-context model: a current pen (solid, one
-// pixel wide) and a current brush (solid), both given as COLORREF. Any
-// integer coordinates are accepted; nothing outside the canvas is touched and
+// Drawing keeps a current pen (solid, one pixel wide) and a current brush
+// (solid), both given as COLORREF, so that a mesh of thousands of cells sets
+// its colours once, not per cell. Any integer coordinates are accepted; nothing outside the canvas is touched and
 // no arithmetic overflows.
 //
 // Pixel rules (exact rational arithmetic; clipping never changes a pixel). A
@@ -81,8 +81,12 @@ class Canvas {
     };
 
     // columnsOnCanvas: every corner's column lies in 0..kWidth.
-    void FillQuad(const POINT* corners, int firstRow, int endRow, bool columnsOnCanvas);
-    template <bool clamp>
+    void FillQuad(const POINT* corners, int firstRow, int endRow, bool columnsOnCanvas,
+                  bool smallCorners);
+    // Every corner on the canvas.
+    void FillQuadOnCanvas(const POINT* corners, int firstRow, int endRow);
+    // Step: how an edge's columns are stepped; clamp: hold them to the canvas.
+    template <typename Step, bool clamp>
     void FillConvexQuad(const POINT* corners, bool clockwise, int firstRow, int endRow);
     void FillAny(const POINT* corners, int count, int firstRow, int endRow);
     void FillSpan(int y, int left, int right);

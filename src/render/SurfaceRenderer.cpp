@@ -1,22 +1,29 @@
-// RedrawSurface, in order: camera frame, height range, model points with
-// their projections and colours, then the cells far to near.
+// RedrawSurface in two steps. DeriveView: camera frame, height range, model
+// points with their projections and colours, all written to the scene.
+// DrawMesh: the pixel positions, then the cells far to near, into the canvas.
 #include "render/SurfaceRenderer.h"
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cmath>
+#include <limits>
 
 #include "render/Camera.h"
 
 namespace hyt {
 
+bool HasPixel(double value)
+{
+    // NaN fails both comparisons, and everything that truncates into int32
+    // passes.
+    return value > -2147483649.0 && value < 2147483648.0;
+}
+
 std::int32_t ToPixel(double value)
 {
-    // The explicit range test keeps the conversion defined: NaN fails both
-    // comparisons, and everything that truncates into int32 passes.
-    if (value > -2147483649.0 && value < 2147483648.0)
-        return static_cast<std::int32_t>(value);
-    return INT32_MIN;
+    // The explicit range test keeps the conversion defined.
+    return HasPixel(value) ? static_cast<std::int32_t>(value) : INT32_MIN;
 }
 
 namespace {
@@ -36,7 +43,7 @@ int ColorIndexOfQuotient(double q)
 
 int ColorIndex(double h, double minHeight, double maxHeight)
 {
-    if (maxHeight == minHeight)
+    if (maxHeight == minHeight || !std::isfinite(h))
         return 0;
     return ColorIndexOfQuotient(((h - minHeight) * 254.0) / (maxHeight - minHeight));
 }
@@ -172,7 +179,7 @@ Pair Dot(PairVec3 a, PairVec3 b)
     return a.z * b.z + a.y * b.y + a.x * b.x;
 }
 
-void ProjectVertices(SceneState& scene, PixelVertex* pixels)
+void ProjectVertices(SceneState& scene)
 {
     const ProjectionFrame f = TakeProjectionFrame(scene);
     const PairVec3 eye = Both(f.eye), planeCenter = Both(f.planeCenter), toEye = Both(f.toEye);
@@ -203,9 +210,9 @@ void ProjectVertices(SceneState& scene, PixelVertex* pixels)
             const double x = seen ? screenX[lane] : 0.0;
             const double y = seen ? screenY[lane] : 0.0;
             scene.vertices[std::size_t(k + lane)] = {x, y, seen ? 1.0 : 0.0};
+            const bool colored = !flat && std::isfinite(h[lane]);
             scene.vertexColor[std::size_t(k + lane)] =
-                scene.palette[flat ? 0 : ColorIndexOfQuotient(quotient[lane])];
-            pixels[k + lane] = {{ToPixel(x + kPictureCenterX), ToPixel(y + kPictureCenterY)}, seen};
+                scene.palette[colored ? ColorIndexOfQuotient(quotient[lane]) : 0];
         }
     }
 }
@@ -217,11 +224,56 @@ struct RendererScratch {
     CellFlags drawn{}; // its border stays false
 };
 
+void DeriveView(SceneState& scene)
+{
+    const bool frameSound = UpdateCameraFrame(scene);
+
+    // The range of the finite heights, in locals: stores into the scene
+    // could alias them. Nothing else can be placed on the colour scale.
+    const auto& heights = scene.heights;
+    const auto firstFinite =
+        std::find_if(heights.begin(), heights.end(), [](double h) { return std::isfinite(h); });
+    double minHeight = firstFinite == heights.end() ? 0.0 : *firstFinite;
+    double maxHeight = minHeight;
+    if (firstFinite != heights.end()) {
+        // NaN fails both comparisons; only the infinities need a test.
+        for (auto it = firstFinite + 1; it != heights.end(); ++it) {
+            const double h = *it;
+            if (h < minHeight) {
+                if (h != -std::numeric_limits<double>::infinity())
+                    minHeight = h;
+            } else if (h > maxHeight) {
+                if (h != std::numeric_limits<double>::infinity())
+                    maxHeight = h;
+            }
+        }
+    }
+    scene.minHeight = minHeight;
+    scene.maxHeight = maxHeight;
+
+    if (frameSound) {
+        ProjectVertices(scene);
+    } else {
+        // Without a sound frame nothing is in front of the eye.
+        for (int k = 0; k < kVertexCount; ++k) {
+            scene.vertices[k] = {0.0, 0.0, 0.0};
+            scene.vertexColor[k] =
+                scene.palette[ColorIndex(scene.heights[k], minHeight, maxHeight)];
+        }
+    }
+}
+
 SurfaceRenderer::SurfaceRenderer() : scratch(std::make_unique<RendererScratch>()) {}
 
 SurfaceRenderer::~SurfaceRenderer() = default;
 
 void SurfaceRenderer::RedrawSurface(SceneState& scene, Canvas& canvas)
+{
+    DeriveView(scene);
+    DrawMesh(scene, canvas);
+}
+
+void SurfaceRenderer::DrawMesh(const SceneState& scene, Canvas& canvas)
 {
     PixelVertex* pixels = scratch->pixels;
     CellFlags& drawn = scratch->drawn;
@@ -229,30 +281,16 @@ void SurfaceRenderer::RedrawSurface(SceneState& scene, Canvas& canvas)
     // A new picture each time: every pixel black, the unshown border too.
     canvas.Clear(Rgb(0, 0, 0));
 
-    const bool frameSound = UpdateCameraFrame(scene);
-
-    // The height range in locals: stores into the scene could alias them.
-    double minHeight = scene.heights[0];
-    double maxHeight = scene.heights[0];
-    for (const double h : scene.heights) {
-        if (h < minHeight)
-            minHeight = h;
-        else if (h > maxHeight)
-            maxHeight = h;
-    }
-    scene.minHeight = minHeight;
-    scene.maxHeight = maxHeight;
-
-    if (frameSound) {
-        ProjectVertices(scene, pixels);
-    } else {
-        // Without a sound frame nothing is in front of the eye.
-        for (int k = 0; k < kVertexCount; ++k) {
-            scene.vertices[k] = {0.0, 0.0, 0.0};
-            scene.vertexColor[k] =
-                scene.palette[ColorIndex(scene.heights[k], minHeight, maxHeight)];
-            pixels[k] = {{ToPixel(kPictureCenterX), ToPixel(kPictureCenterY)}, false};
-        }
+    // A corner is drawn when it is in front of the eye and has a pixel.
+    for (int k = 0; k < kVertexCount; ++k) {
+        const Vec3& v = scene.vertices[std::size_t(k)];
+        const double x = v.x + kPictureCenterX;
+        const double y = v.y + kPictureCenterY;
+        // ToPixel, with each range test made once.
+        const bool hasX = HasPixel(x);
+        const bool hasY = HasPixel(y);
+        pixels[k] = {{hasX ? std::int32_t(x) : INT32_MIN, hasY ? std::int32_t(y) : INT32_MIN},
+                     v.z != 0.0 && hasX && hasY};
     }
 
     canvas.SetPen(kOutlineColor);

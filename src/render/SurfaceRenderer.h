@@ -20,14 +20,26 @@ inline constexpr double kPictureCenterY = 248.0;
 // finite or lies outside that range gives INT32_MIN.
 std::int32_t ToPixel(double value);
 
+// Whether value has a pixel: it is finite and truncates into the 32-bit
+// range. A cell with a corner that has none is left out, like a cell with a
+// corner behind the eye.
+bool HasPixel(double value);
+
 // The palette index of height h for the range [minHeight, maxHeight]:
-// trunc(((h - min) * 254) / (max - min)), 0 for a flat grid, and always
-// within 0..254, also for non-finite values.
+// trunc(((h - min) * 254) / (max - min)), 0 for a flat grid and for a height
+// that is not finite, and always within 0..254.
 int ColorIndex(double h, double minHeight, double maxHeight);
 
 // The four far-to-near drawing orders, chosen from the eye's y and z.
 enum class DrawingOrder : int { HighColumns = 1, LowRows = 2, LowColumns = 3, HighRows = 4 };
 DrawingOrder ChooseDrawingOrder(double eyeY, double eyeZ);
+
+// The first half of a redraw, and the only one that writes the scene: the
+// camera frame (toEye, up, right, planeCenter), the height range over the
+// finite heights (minHeight, maxHeight; both 0 when none is finite), the
+// projection of every model point (vertices) and the vertex colours
+// (vertexColor). Reads heights, zScale, palette, eye, target, up and zoomLevel.
+void DeriveView(SceneState& scene);
 
 struct RendererScratch;
 
@@ -41,10 +53,13 @@ class SurfaceRenderer {
     SurfaceRenderer(const SurfaceRenderer&) = delete;
     SurfaceRenderer& operator=(const SurfaceRenderer&) = delete;
 
-    // Recomputes the camera frame, the model points, the height range, the
-    // projections and the vertex colours, and draws the mesh into canvas.
-    // Reads heights, zScale, palette, colorMode, eye, target, up and zoomLevel.
+    // DeriveView, then DrawMesh: the whole picture anew from the scene.
     void RedrawSurface(SceneState& scene, Canvas& canvas);
+
+    // The second half: the picture of what DeriveView left in the scene
+    // (vertices, vertexColor), with colorMode and the eye's drawing order.
+    // Writes only the canvas.
+    void DrawMesh(const SceneState& scene, Canvas& canvas);
 
   private:
     std::unique_ptr<RendererScratch> scratch;

@@ -443,6 +443,8 @@ TEST(CanvasTest, QuadrilateralPathsAgreeWithTheGeneralRule)
     };
     const Case cases[] = {
         {"mesh cells", 0, 490, 8, false, 300},
+        // Corners on one line or on one pixel, and reflex corners, are common.
+        {"tiny cells", 2, 490, 2, false, 3000},
         {"cells across the border", -10, W + 10, 30, false, 200},
         {"cells across the top left corner", -20, 20, 30, false, 200},
         {"large quads", 0, 490, 700, false, 50},
@@ -469,6 +471,11 @@ TEST(CanvasTest, QuadrilateralPathsAgreeWithTheGeneralRule)
             }
             bench.Reset();
             bench.Polygon(quad);
+            ASSERT_TRUE(SamePicture(*bench.canvas, bench.expected)) << "round " << round;
+            // Quad with its whole outline is the same Polygon, by its own
+            // paths for a cell wholly on the canvas.
+            bench.canvas->Clear(kSentinelColor);
+            bench.canvas->Quad(quad.data(), 0xF);
             ASSERT_TRUE(SamePicture(*bench.canvas, bench.expected)) << "round " << round;
             std::vector<POINT> five = quad;
             five.push_back(quad.back());

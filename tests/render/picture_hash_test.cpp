@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "render/SurfaceRenderer.h"
+#include "scene/DataFile.h"
 #include "scene/Examples.h"
 #include "view/ViewControls.h"
 #include "view/ViewerSession.h"
@@ -83,7 +84,7 @@ enum class Mode { Colour, Plain };
 
 struct View {
     const char* name;
-    int example; // index into kExamples
+    int example; // index into kExamples, or kNearEyeFile
     Mode mode;
     std::initializer_list<Step> steps;
     DrawingOrder order;
@@ -92,6 +93,9 @@ struct View {
 };
 
 constexpr int kRadialSine = 0, kDampedWave = 1, kSineProduct = 2, kSineTimesX = 3, kMandelbrot = 4;
+// The near-eye data file (bench/make_near_eye.cpp): cells from far below the
+// picture to a hundred million pixels beyond it, nearly all across it.
+constexpr int kNearEyeFile = -1;
 
 // The cursor starts here; each drag step moves it by (dx, dy) screen pixels.
 constexpr POINT kDragStart{400, 300};
@@ -102,7 +106,10 @@ void BuildView(ViewerSession& session, const View& view)
 {
     if ((session.Scene().colorMode == 1) != (view.mode == Mode::Colour))
         session.ToggleColor();
-    session.ChooseExample(kExamples[std::size_t(view.example)].label);
+    if (view.example == kNearEyeFile)
+        ASSERT_TRUE(session.ChooseFile(HYT_NEAR_EYE_FILE).file.Readable());
+    else
+        session.ChooseExample(kExamples[std::size_t(view.example)].label);
     POINT cursor = kDragStart;
     bool dragging = false;
     for (const Step& step : view.steps) {
@@ -177,6 +184,18 @@ TEST(PictureHash, EveryPinnedViewDrawsTheSamePixelsAndProjections)
         {"MandelbrotTurnedCloseUp", kMandelbrot, Mode::Colour,
          {{Step::Distance, 30}, {Step::Zoom, 0}, {Step::Drag, 60, -40}, {Step::Drag, 60, -40}},
          DrawingOrder::LowRows, 0xda0c54d68c8d1b8fu, 0x7d6ec39d1b1bbbc3u},
+        {"NearEye", kNearEyeFile, Mode::Colour, {},
+         DrawingOrder::HighColumns, 0xc606efb055f0d837u, 0x3419ee141b5d4963u},
+        {"NearEyePlain", kNearEyeFile, Mode::Plain, {},
+         DrawingOrder::HighColumns, 0xc5f269ea52c508d7u, 0x3419ee141b5d4963u},
+        {"NearEyeZoomedOut", kNearEyeFile, Mode::Colour, {{Step::Zoom, 45}},
+         DrawingOrder::HighColumns, 0x5ac452b8f5106485u, 0x962e96f7c2640218u},
+        {"NearEyeTurnedLowRows", kNearEyeFile, Mode::Colour,
+         {{Step::Drag, 5, -10}},
+         DrawingOrder::LowRows, 0x3b83f77aebb38279u, 0xf13d88286e7bb8b5u},
+        {"NearEyeTurnedPartlyHidden", kNearEyeFile, Mode::Colour,
+         {{Step::Drag, 20, 0}},
+         DrawingOrder::LowRows, 0xef2cca1a161a5efau, 0x5dca621bf15dc94au},
     };
     // clang-format on
 
@@ -198,7 +217,8 @@ TEST(PictureHash, EveryPinnedViewDrawsTheSamePixelsAndProjections)
 namespace {
 
 // The mesh as plainly as it can be drawn: every drawn cell a whole Polygon,
-// its outline complete, from the projections the redraw left in vertices.
+// its outline complete, from the projections the redraw left in vertices;
+// a cell with a corner behind the eye or without a pixel is left out.
 void DrawPlainly(const SceneState& scene, Canvas& canvas)
 {
     canvas.Clear(Rgb(0, 0, 0));
@@ -208,9 +228,11 @@ void DrawPlainly(const SceneState& scene, Canvas& canvas)
         POINT corners[4];
         for (int c = 0; c < 4; ++c) {
             const Vec3& v = scene.vertices[std::size_t((i + di[c]) * kGridSize + j + dj[c])];
-            if (v.z == 0.0)
+            const double x = v.x + kPictureCenterX;
+            const double y = v.y + kPictureCenterY;
+            if (v.z == 0.0 || !HasPixel(x) || !HasPixel(y))
                 return;
-            corners[c] = {ToPixel(v.x + kPictureCenterX), ToPixel(v.y + kPictureCenterY)};
+            corners[c] = {ToPixel(x), ToPixel(y)};
         }
         if (scene.colorMode == 1)
             canvas.SetBrush(scene.vertexColor[std::size_t(i * kGridSize + j)]);
@@ -246,7 +268,8 @@ void DrawPlainly(const SceneState& scene, Canvas& canvas)
 } // namespace
 
 // Beyond the pinned views: random walks of drags and bar moves over every
-// example, each picture compared in full with the plain drawing.
+// example and the near-eye file, each picture compared in full with the
+// plain drawing.
 TEST(PictureHash, RandomViewsMatchTheMeshDrawnPlainly)
 {
     std::mt19937 random(20240611u);
@@ -255,8 +278,12 @@ TEST(PictureHash, RandomViewsMatchTheMeshDrawnPlainly)
     auto scene = std::make_unique<SceneState>();
     SurfaceRenderer renderer;
     std::set<DrawingOrder> ordersSeen;
-    for (int walk = 0; walk < 10; ++walk) {
-        SelectExample(*scene, kExamples[std::size_t(walk) % kExamples.size()].label, nullptr);
+    constexpr int kWalks = 12; // the last two over the near-eye file
+    for (int walk = 0; walk < kWalks; ++walk) {
+        if (walk < 10)
+            SelectExample(*scene, kExamples[std::size_t(walk) % kExamples.size()].label, nullptr);
+        else
+            ASSERT_TRUE(LoadDataFile(*scene, HYT_NEAR_EYE_FILE, nullptr).Readable());
         if (walk % 3 == 2)
             ToggleColorMode(*scene);
         POINT cursor = kDragStart;

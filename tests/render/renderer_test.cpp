@@ -256,3 +256,80 @@ TEST(RedrawSurface, DegenerateScenesDrawBlackAndStayFinite)
         ASSERT_TRUE(inPalette) << k;
     }
 }
+
+TEST(DeriveView, HeightRangeAndColoursUseTheFiniteHeightsOnly)
+{
+    // Heights rising with the row, 0..99, and one that is not finite: one
+    // such height must not squeeze every other colour into one end.
+    struct Row {
+        const char* name;
+        int vertex;
+        double height;
+    } rows[] = {
+        {"plus_infinity_amid", 5 * kGridSize + 5, kInf},
+        {"minus_infinity_last", kVertexCount - 1, -kInf},
+        {"nan_first", 0, kNaN},
+    };
+    Fixture ramp;
+    for (int k = 0; k < kVertexCount; ++k)
+        ramp.scene->heights[k] = k / kGridSize;
+    ramp.Draw();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Fixture f;
+        f.scene->heights = ramp.scene->heights;
+        f.scene->heights[row.vertex] = row.height;
+        f.Draw();
+        EXPECT_EQ(f.scene->minHeight, 0.0);
+        EXPECT_EQ(f.scene->maxHeight, 99.0);
+        for (int k = 0; k < kVertexCount; ++k)
+            ASSERT_EQ(f.scene->vertexColor[k],
+                      k == row.vertex ? f.scene->palette[0] : ramp.scene->vertexColor[k])
+                << k;
+    }
+    // Nothing finite: an empty range, and palette entry 0 everywhere.
+    Fixture none(kNaN);
+    for (int k = 0; k < kVertexCount; k += 3)
+        none.scene->heights[k] = k % 2 ? kInf : -kInf;
+    none.Draw();
+    EXPECT_EQ(none.scene->minHeight, 0.0);
+    EXPECT_EQ(none.scene->maxHeight, 0.0);
+    for (COLORREF c : none.scene->vertexColor)
+        ASSERT_EQ(c, none.scene->palette[0]);
+}
+
+TEST(RedrawSurface, CellWithACornerWithoutAPixelIsLeftOutLikeAHiddenOne)
+{
+    // The reset view over a flat grid, plain; vertex (50, 50) raised so that
+    // it is in front of the eye but has no pixel. The four cells around it
+    // must be left out exactly as when the vertex is behind the eye, not
+    // drawn as wedges to the picture's top-left corner.
+    const Vec3 eye = kResetEye;
+    struct Row {
+        const char* name;
+        double height;
+    } rows[] = {
+        // Visible (the product is +inf), but the projection is NaN.
+        {"minus_infinity_projects_to_nan", -kInf},
+        // A hair in front of the eye's plane: billions of pixels away.
+        {"projects_past_int32", (Dot(eye, eye) - 1e-6) / eye.x},
+    };
+    constexpr int kVertex = 50 * kGridSize + 50;
+    Fixture hidden;
+    hidden.scene->colorMode = 0;
+    hidden.scene->heights[kVertex] = 1e6; // behind the eye
+    hidden.Draw();
+    ASSERT_EQ(hidden.scene->vertices[kVertex].z, 0.0);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Fixture f;
+        f.scene->colorMode = 0;
+        f.scene->heights[kVertex] = row.height;
+        f.Draw();
+        ASSERT_EQ(f.scene->vertices[kVertex].z, 1.0);
+        ASSERT_EQ(ToPixel(f.scene->vertices[kVertex].x + 336.0), INT32_MIN);
+        for (int y = 0; y < Canvas::kHeight; ++y)
+            for (int x = 0; x < Canvas::kWidth; ++x)
+                ASSERT_EQ(f.canvas->PixelAt(x, y), hidden.canvas->PixelAt(x, y)) << x << "," << y;
+    }
+}

@@ -281,6 +281,22 @@ const FileRow kFileRows[] = {
          return Write(d, "inf.hyt", CyclingRecords({kInf, 0.5, -kInf}));
      },
      Outcome::Drawn, "", ExpectCycling({kInf, 0.5, -kInf})},
+    {"one_infinite_height_among_finite",
+     [](const fs::path& d) {
+         Bytes bytes;
+         for (int k = 0; k < kVertexCount; ++k)
+             AppendRecord(bytes, k == 0 ? kInf : double(k));
+         return Write(d, "one_inf.hyt", bytes);
+     },
+     Outcome::Drawn, "",
+     [](const SceneState& scene) {
+         EXPECT_EQ(scene.heights[0], kInf);
+         // The colours spread over the finite heights, not all at the low end.
+         EXPECT_EQ(scene.minHeight, 1.0);
+         EXPECT_EQ(scene.maxHeight, 9999.0);
+         EXPECT_EQ(scene.vertexColor[0], scene.palette[0]);
+         EXPECT_EQ(scene.vertexColor[kVertexCount - 1], scene.palette[254]);
+     }},
     {"heights_1e308",
      [](const fs::path& d) {
          return Write(d, "huge.hyt", CyclingRecords({1e308, -1e308, 7.0}));

@@ -1,0 +1,321 @@
+// Canvas: polygon fills with the brush, FillQuad for quadrilaterals (the
+// mesh's cells) and FillAny for everything else, both by the same exact rule.
+#include "render/Canvas.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "render/CanvasArithmetic.h"
+
+namespace hyt {
+
+using namespace canvas_detail;
+
+// ---- Fills ----------------------------------------------------------------
+//
+// An edge from (xa, ya) to (xb, yb), ya < yb, crosses row y (ya <= y < yb) at
+// c = xa + (y - ya) dx / dy. Pixel x is at or right of the crossing when
+// x >= ceil(N / dy) with N = xa dy + (y - ya) dx. Sorted, these first columns
+// pair up into the spans [t0, t1), [t2, t3), ... of the row. Sampling the
+// corners' own lattice keeps the fill inside the outline, with no gap between.
+
+// [left, right) of row y; nothing when right <= left. Mesh spans are mostly a
+// few pixels wide, so the stores are fixed groups that may overlap (the same
+// colour twice) rather than a loop whose length the branches must guess.
+void Canvas::FillSpan(int y, int left, int right)
+{
+    const int width = right - left;
+    if (width <= 0)
+        return;
+    const Pixel color = brush; // a local: no pixel can be it
+    Pixel* span = pixels.data() + std::size_t(y) * kWidth + left;
+    if (width <= 4) {
+        // {0, w - 1, (w - 1) / 2, w / 2} covers 0..w-1 for w = 1..4.
+        span[0] = color;
+        span[width - 1] = color;
+        span[(width - 1) >> 1] = color;
+        span[width >> 1] = color;
+        return;
+    }
+    const Pixel four[4] = {color, color, color, color};
+    for (int x = 0; x < width - 4; x += 4)
+        std::memcpy(span + x, four, sizeof four);
+    std::memcpy(span + width - 4, four, sizeof four);
+}
+
+namespace {
+
+// One edge's first columns, row by row: xa + ceil(k dx / dy) for k = y - ya,
+// stepped in exact integers with the remainder ceil(k dx / dy) dy - k dx kept
+// in [0, dy). Any 32-bit corners: dx and dy fit 33 bits, the column stays
+// between the ends' columns, and only the start, k dx, needs 128 bits.
+struct EdgeStep {
+    std::int64_t column, remainder, stepQuotient, stepRemainder, dy;
+    int bottom; // the edge holds rows up to bottom - 1
+
+    // The edge from a to b, a.y < b.y, starting at row y >= a.y.
+    static EdgeStep Start(POINT a, POINT b, int y)
+    {
+        const std::int64_t dx = std::int64_t(b.x) - a.x;
+        const std::int64_t dy = std::int64_t(b.y) - a.y;
+        // A mesh cell's edges are short: a 32-bit division is enough and quicker.
+        const bool short32 = dx >= INT32_MIN && dx <= INT32_MAX && dy <= INT32_MAX;
+        const std::int64_t q = short32 ? FloorDiv32(int(dx), int(dy)) : FloorDiv64(dx, dy);
+        EdgeStep e{a.x, 0, q, dx - q * dy, dy, b.y};
+        if (a.y < y) { // begins above the canvas
+            const Int128 run = (Int128(y) - a.y) * dx;
+            const Int128 k = CeilDiv(run, dy);
+            e.column += std::int64_t(k);
+            e.remainder = std::int64_t(k * dy - run);
+        }
+        return e;
+    }
+
+    // This row's first column, held to the canvas unless the caller knows it
+    // is there; then on to the next row.
+    template <bool clamp = true> std::int64_t Next()
+    {
+        const std::int64_t t = column;
+        remainder -= stepRemainder;
+        const std::int64_t borrow = remainder >> 63; // -1 when it went negative
+        column += stepQuotient - borrow;
+        remainder += dy & borrow;
+        return clamp ? std::clamp<std::int64_t>(t, 0, Canvas::kWidth) : t;
+    }
+};
+
+} // namespace
+
+// Any quadrilateral. A strictly convex one is two chains of edges from its
+// top corner to its bottom one, walked together a row at a time; any other
+// goes through one pass per edge that notes its columns by row, then a pass
+// that pairs them up. smallCorners: all within 2^24 of the origin, so that
+// the turns fit 64 bits.
+void Canvas::FillQuad(const POINT* corners, int firstRow, int endRow, bool columnsOnCanvas,
+                      bool smallCorners)
+{
+    int turnSign[4];
+    for (int i = 0; i < 4; ++i) {
+        const POINT p = corners[i], q = corners[(i + 1) & 3], r = corners[(i + 2) & 3];
+        if (smallCorners) {
+            const std::int64_t turn = (std::int64_t(q.x) - p.x) * (std::int64_t(r.y) - q.y) -
+                                      (std::int64_t(q.y) - p.y) * (std::int64_t(r.x) - q.x);
+            turnSign[i] = (turn > 0) - (turn < 0);
+        } else {
+            const Int128 turn = (Int128(q.x) - p.x) * (Int128(r.y) - q.y) -
+                                (Int128(q.y) - p.y) * (Int128(r.x) - q.x);
+            turnSign[i] = (turn > 0) - (turn < 0);
+        }
+    }
+    const bool clockwise = turnSign[0] > 0 && turnSign[1] > 0 && turnSign[2] > 0 && turnSign[3] > 0;
+    const bool convex =
+        clockwise || (turnSign[0] < 0 && turnSign[1] < 0 && turnSign[2] < 0 && turnSign[3] < 0);
+    if (convex) {
+        if (columnsOnCanvas)
+            FillConvexQuad<EdgeStep, false>(corners, clockwise, firstRow, endRow);
+        else
+            FillConvexQuad<EdgeStep, true>(corners, clockwise, firstRow, endRow);
+        return;
+    }
+    int columns[kHeight][4];
+    std::uint8_t counts[kHeight];
+    std::fill(counts + firstRow, counts + endRow, std::uint8_t(0));
+    for (int i = 0; i < 4; ++i) {
+        POINT a = corners[i];
+        POINT b = corners[(i + 1) & 3];
+        if (a.y > b.y)
+            std::swap(a, b);
+        const int first = std::max(a.y, firstRow);
+        const int end = std::min(b.y, endRow);
+        if (first >= end) // also every horizontal edge
+            continue;
+        EdgeStep edge = EdgeStep::Start(a, b, first);
+        for (int y = first; y < end; ++y)
+            columns[y][counts[y]++] = int(edge.Next());
+    }
+    // Half-open rows count crossings as on a line just below y, which meets no
+    // corner; a closed polygon crosses such a line an even number of times.
+    for (int y = firstRow; y < endRow; ++y) {
+        int* t = columns[y];
+        if (counts[y] == 2) {
+            FillSpan(y, std::min(t[0], t[1]), std::max(t[0], t[1]));
+        } else if (counts[y] == 4) {
+            SortFour(t);
+            FillSpan(y, t[0], t[1]);
+            FillSpan(y, t[2], t[3]);
+        }
+    }
+}
+
+namespace {
+
+// EdgeStep for an edge wholly on the canvas, from its top row: every value
+// is below 2^11 and every product below 2^21, so 32 bits hold them all.
+struct SmallEdgeStep {
+    int column, remainder, stepQuotient, stepRemainder, dy;
+    int bottom;
+
+    // The caller starts every edge on its top row.
+    static SmallEdgeStep Start(POINT a, POINT b, int /*row*/)
+    {
+        const int dx = b.x - a.x;
+        const int dy = b.y - a.y;
+        const int q = FloorDiv32(dx, dy);
+        return {a.x, 0, q, dx - q * dy, dy, b.y};
+    }
+
+    // Always on the canvas: nothing to hold to it.
+    template <bool clamp = false> int Next()
+    {
+        static_assert(!clamp);
+        const int t = column;
+        remainder -= stepRemainder;
+        const int borrow = remainder >> 31; // -1 when it went negative
+        column += stepQuotient - borrow;
+        remainder += dy & borrow;
+        return t;
+    }
+};
+
+} // namespace
+
+// FillQuad for a quadrilateral wholly on the canvas, the mesh's usual cell,
+// rows [firstRow, endRow) from its top corner down: the same turns and the
+// same chains in 32 bits.
+void Canvas::FillQuadOnCanvas(const POINT* corners, int firstRow, int endRow)
+{
+    if (firstRow >= endRow)
+        return; // no row: each corner on the one row (and the chains would find no end)
+    // Convex, allowing corners on a straight line through their neighbours
+    // and corners that coincide (a zero turn whose two edges do not run back
+    // on each other): such a quadrilateral is still one convex piece, so the
+    // two chains give the crossing rule's pixels.
+    int clockwiseTurns = 0, counterTurns = 0;
+    int lastClockwise = 0, lastCounter = 0; // the corner of the last turn of each sign
+    bool straight = true;
+    for (int i = 0; i < 4; ++i) {
+        const POINT p = corners[i], q = corners[(i + 1) & 3], r = corners[(i + 2) & 3];
+        const int turn = (q.x - p.x) * (r.y - q.y) - (q.y - p.y) * (r.x - q.x);
+        if (turn > 0) {
+            ++clockwiseTurns;
+            lastClockwise = (i + 1) & 3;
+        } else if (turn < 0) {
+            ++counterTurns;
+            lastCounter = (i + 1) & 3;
+        } else {
+            straight = straight && (q.x - p.x) * (r.x - q.x) + (q.y - p.y) * (r.y - q.y) >= 0;
+        }
+    }
+    if (clockwiseTurns + counterTurns == 4 && (clockwiseTurns == 1 || counterTurns == 1)) {
+        // One reflex corner: the diagonal from it lies inside and cuts two
+        // triangles (each a quadrilateral with a doubled corner). Its
+        // crossing counts in both, so on every row their spans meet there
+        // and together make the quadrilateral's, pixel for pixel.
+        const int v = clockwiseTurns == 1 ? lastClockwise : lastCounter;
+        const POINT a = corners[v], b = corners[(v + 1) & 3], c = corners[(v + 2) & 3],
+                    d = corners[(v + 3) & 3];
+        const POINT first[4] = {a, b, c, c};
+        const POINT second[4] = {c, d, a, a};
+        FillQuadOnCanvas(first, std::min({a.y, b.y, c.y}), std::max({a.y, b.y, c.y}));
+        FillQuadOnCanvas(second, std::min({c.y, d.y, a.y}), std::max({c.y, d.y, a.y}));
+        return;
+    }
+    const bool clockwise = counterTurns == 0 && clockwiseTurns > 0;
+    if (!straight || !(clockwise || (clockwiseTurns == 0 && counterTurns > 0))) {
+        FillQuad(corners, firstRow, endRow, true, true);
+        return;
+    }
+    FillConvexQuad<SmallEdgeStep, false>(corners, clockwise, firstRow, endRow);
+}
+
+// Rows [firstRow, endRow) of a strictly convex quadrilateral: its top corner
+// leads one chain forward and one backward to its bottom corner, and on every
+// row each chain has exactly one edge holding it. The forward chain is the
+// right one when the corners turn clockwise on the screen (turn > 0, rows
+// growing downward); since the left boundary never passes the right one and
+// ceil keeps that order, the span is [left chain, right chain) on every row.
+template <typename Step, bool clamp>
+void Canvas::FillConvexQuad(const POINT* corners, bool clockwise, int firstRow, int endRow)
+{
+    int top = 0;
+    for (int i = 1; i < 4; ++i)
+        if (corners[i].y < corners[top].y)
+            top = i;
+    // Each chain's current edge runs from corner at to corner at + step.
+    const int leftStep = clockwise ? 3 : 1;
+    const int rightStep = 4 - leftStep;
+    int atLeft = top, atRight = top;
+    auto advance = [corners](int& at, int step, int y) {
+        while (corners[(at + step) & 3].y <= y)
+            at = (at + step) & 3;
+        return Step::Start(corners[at], corners[(at + step) & 3], y);
+    };
+    Step left = advance(atLeft, leftStep, firstRow);
+    Step right = advance(atRight, rightStep, firstRow);
+    for (int y = firstRow;;) {
+        const int bandEnd = std::min({left.bottom, right.bottom, endRow});
+        for (; y < bandEnd; ++y) {
+            const auto tl = left.template Next<clamp>();
+            const auto tr = right.template Next<clamp>();
+            FillSpan(y, int(tl), int(tr));
+        }
+        if (y >= endRow)
+            return;
+        if (left.bottom == y)
+            left = advance(atLeft, leftStep, y);
+        if (right.bottom == y)
+            right = advance(atRight, rightStep, y);
+    }
+}
+
+// Any polygon, any coordinates: N in 128 bits. Edges are sorted by their first
+// row on the canvas and kept in an active list, so a row costs the edges that
+// cross it.
+void Canvas::FillAny(const POINT* corners, int count, int firstRow, int endRow)
+{
+    edges.clear();
+    for (int i = 0; i < count; ++i) {
+        POINT a = corners[i];
+        POINT b = corners[i + 1 < count ? i + 1 : 0];
+        if (a.y == b.y)
+            continue;
+        if (a.y > b.y)
+            std::swap(a, b);
+        const int first = std::max(a.y, firstRow);
+        const int end = std::min(b.y, endRow);
+        if (first >= end)
+            continue;
+        edges.push_back({a.x, a.y, std::int64_t(b.x) - a.x, std::int64_t(b.y) - a.y, first, end});
+    }
+    if (edges.size() < 2)
+        return;
+    std::sort(edges.begin(), edges.end(),
+              [](const Edge& p, const Edge& q) { return p.firstRow < q.firstRow; });
+
+    active.clear();
+    std::size_t next = 0;
+    for (int y = edges[0].firstRow; y < endRow; ++y) {
+        std::erase_if(active, [&](std::size_t k) { return edges[k].endRow <= y; });
+        while (next < edges.size() && edges[next].firstRow <= y)
+            active.push_back(next++);
+        if (active.empty()) {
+            if (next == edges.size())
+                break;
+            y = edges[next].firstRow - 1; // skip the rows between pieces
+            continue;
+        }
+        crossings.clear();
+        for (std::size_t k : active) {
+            const Edge& e = edges[k];
+            const Int128 n = Int128(e.xTop) * e.dy + Int128(y - e.yTop) * e.dx;
+            const Int128 t = CeilDiv(n, e.dy);
+            crossings.push_back(int(std::clamp<Int128>(t, 0, kWidth)));
+        }
+        std::sort(crossings.begin(), crossings.end());
+        for (std::size_t k = 0; k + 1 < crossings.size(); k += 2)
+            FillSpan(y, crossings[k], crossings[k + 1]);
+    }
+}
+
+} // namespace hyt

@@ -1,0 +1,158 @@
+// Canvas: one-pixel segments of the pen, clipped in exact arithmetic so that
+// a segment reaching far outside the canvas costs only its part on it.
+#include "render/Canvas.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstdlib>
+#include <type_traits>
+#include <utility>
+
+#include "render/CanvasArithmetic.h"
+
+namespace hyt {
+
+using namespace canvas_detail;
+
+// ---- Segments -------------------------------------------------------------
+
+// The usual case, a mesh edge wholly on the canvas: the same walk as Trace
+// from step 0, where no division is needed.
+void Canvas::DrawSegmentOnCanvas(POINT a, POINT b)
+{
+    const int dx = b.x - a.x;
+    const int dy = b.y - a.y;
+    if (std::abs(dx) >= std::abs(dy)) {
+        if (dx < 0)
+            std::swap(a, b);
+        const int du = std::abs(dx);
+        Walk<1, kWidth>(std::size_t(a.y) * kWidth + a.x, du, du, b.y - a.y, du);
+    } else {
+        if (dy < 0)
+            std::swap(a, b);
+        const int du = std::abs(dy);
+        Walk<kWidth, 1>(std::size_t(a.y) * kWidth + a.x, du, du, b.x - a.x, du);
+    }
+}
+
+void Canvas::DrawSegment(POINT a, POINT b)
+{
+    if (OnCanvas(a) && OnCanvas(b)) {
+        DrawSegmentOnCanvas(a, b);
+        return;
+    }
+    if (std::max(a.x, b.x) < 0 || std::min(a.x, b.x) >= kWidth || std::max(a.y, b.y) < 0 ||
+        std::min(a.y, b.y) >= kHeight)
+        return;
+    std::int64_t dx = std::int64_t(b.x) - a.x;
+    std::int64_t dy = std::int64_t(b.y) - a.y;
+    // Walking from the end with the smaller major coordinate does not change
+    // the pixels: they depend only on the line, never on its direction.
+    if (std::abs(dx) >= std::abs(dy)) {
+        if (dx < 0) {
+            std::swap(a, b);
+            dx = -dx;
+            dy = -dy;
+        }
+        Trace(a.x, a.y, dx, dy, kWidth, kHeight, 1, kWidth);
+    } else {
+        if (dy < 0) {
+            std::swap(a, b);
+            dx = -dx;
+            dy = -dy;
+        }
+        Trace(a.y, a.x, dy, dx, kHeight, kWidth, kWidth, 1);
+    }
+}
+
+// Walks a segment along its major axis u from (u0, v0) to (u0 + du, v0 + dv),
+// du >= |dv|. Step k = 0..du lights (u0 + k, v0 + floor((2 dv k + du) / (2 du))),
+// the exact minor value rounded half up. Only the steps whose pixel lies on the
+// canvas are walked, found by exact division, so a long segment costs no more
+// than its part on the canvas.
+void Canvas::Trace(std::int64_t u0, std::int64_t v0, std::int64_t du, std::int64_t dv,
+                   std::int64_t uLimit, std::int64_t vLimit, std::ptrdiff_t uStep,
+                   std::ptrdiff_t vStep)
+{
+    Int128 kFirst = std::max<std::int64_t>(0, -u0);
+    Int128 kLast = std::min<std::int64_t>(du, uLimit - 1 - u0);
+    const std::int64_t vEnd = v0 + dv;
+    const bool minorInside = v0 >= 0 && v0 < vLimit && vEnd >= 0 && vEnd < vLimit;
+    if (!minorInside) {
+        if (dv == 0)
+            return; // a run along a row or column off the canvas
+        // 0 <= v < vLimit  <=>  low <= 2 dv k < high  (du > 0 here).
+        const Int128 low = -Int128(du) * (2 * Int128(v0) + 1);
+        const Int128 high = Int128(du) * (2 * (Int128(vLimit) - v0) - 1);
+        if (dv > 0) {
+            kFirst = std::max(kFirst, CeilDiv(low, 2 * Int128(dv)));
+            kLast = std::min(kLast, CeilDiv(high, 2 * Int128(dv)) - 1);
+        } else {
+            kFirst = std::max(kFirst, FloorDiv(-high, -2 * Int128(dv)) + 1);
+            kLast = std::min(kLast, FloorDiv(-low, -2 * Int128(dv)));
+        }
+    }
+    if (kFirst > kLast)
+        return;
+
+    // error = 2 dv k + du - 2 du (v - v0), the remainder of the rounding,
+    // stays in [0, 2 du).
+    std::int64_t v = v0;
+    std::int64_t error = du;
+    if (kFirst > 0) {
+        const Int128 numerator = 2 * Int128(dv) * kFirst + du;
+        const Int128 quotient = FloorDiv(numerator, 2 * Int128(du));
+        v = v0 + std::int64_t(quotient);
+        error = std::int64_t(numerator - quotient * 2 * du);
+    }
+    const std::ptrdiff_t first =
+        std::ptrdiff_t(u0 + std::int64_t(kFirst)) * uStep + std::ptrdiff_t(v) * vStep;
+    const std::int64_t steps = std::int64_t(kLast - kFirst);
+    if (uStep == 1)
+        Walk<1, kWidth>(std::size_t(first), steps, du, dv, error);
+    else
+        Walk<kWidth, 1>(std::size_t(first), steps, du, dv, error);
+}
+
+// Lights the pixel at index, then steps more: each step moves along u, and
+// along v when the rounding remainder error leaves [0, 2 du). The caller has
+// made sure that every pixel of the walk is on the canvas.
+template <std::ptrdiff_t uStep, std::ptrdiff_t vStep>
+void Canvas::Walk(std::size_t index, std::int64_t steps, std::int64_t du, std::int64_t dv,
+                  std::int64_t error)
+{
+    // The colour in a local: a store into the pixels could otherwise be the
+    // pen itself, and it would be read again at every step. One loop per
+    // direction of v, each with masks instead of a branch that would be
+    // mispredicted at every other step.
+    const Pixel color = pen;
+    Pixel* const data = pixels.data();
+    const std::int64_t twoDu = 2 * du;
+    const std::int64_t twoDv = 2 * dv;
+    // rising: v grows, and a step carries when error reaches 2 du; else v
+    // falls, and a step borrows when error goes negative.
+    auto walk = [&](auto rising) {
+        for (;; --steps) {
+            assert(index < pixels.size());
+            data[index] = color;
+            if (steps == 0)
+                break;
+            error += twoDv;
+            if constexpr (rising) {
+                const std::int64_t wrap = -std::int64_t(error >= twoDu); // 0 or all ones
+                error -= twoDu & wrap;
+                index += std::size_t(uStep + (vStep & wrap));
+            } else {
+                const std::int64_t wrap = error >> 63; // all ones when it went negative
+                error += twoDu & wrap;
+                index += std::size_t(uStep - (vStep & wrap));
+            }
+        }
+    };
+    if (dv >= 0)
+        walk(std::true_type{});
+    else
+        walk(std::false_type{});
+}
+
+} // namespace hyt

@@ -1,0 +1,110 @@
+// DeriveView projects the vertices two at a time, one per lane of a pair of
+// doubles: a second copy of ProjectPoint. Over random views, extreme ones
+// included, every projection and every colour must be ProjectPoint's and
+// ColorIndex's to the bit (a NaN may be another NaN).
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "render/Camera.h"
+#include "render/SurfaceRenderer.h"
+
+using namespace hyt;
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+// The same bits; any NaN equals any NaN, since which NaN an invalid
+// operation yields depends on the order the compiler gives the operands of
+// an addition or a product, not on the arithmetic.
+::testing::AssertionResult Same(double got, double expected)
+{
+    if ((std::isnan(got) && std::isnan(expected)) ||
+        std::bit_cast<std::uint64_t>(got) == std::bit_cast<std::uint64_t>(expected))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << got << " instead of " << expected;
+}
+
+// A double of any magnitude and sign, now and then one that is not finite.
+double AnyDouble(std::mt19937_64& random)
+{
+    switch (random() % 16) {
+    case 0:
+        return kNaN;
+    case 1:
+        return (random() % 2) ? kInf : -kInf;
+    case 2:
+        return 0.0;
+    case 3:
+        return std::bit_cast<double>(random() & 0x800FFFFFFFFFFFFFu); // subnormal
+    default: {
+        const double exponent = double(int(random() % 640) - 320);
+        const double mantissa = std::uniform_real_distribution<double>(-1.0, 1.0)(random);
+        return mantissa * std::pow(10.0, exponent);
+    }
+    }
+}
+
+// A value near the usual scale of a view, now and then any double at all.
+double ViewValue(std::mt19937_64& random, double scale)
+{
+    if (random() % 8 == 0)
+        return AnyDouble(random);
+    return std::uniform_real_distribution<double>(-scale, scale)(random);
+}
+
+} // namespace
+
+TEST(DeriveView, PairedProjectionIsProjectPointBitForBit)
+{
+    std::mt19937_64 random(0x5eed0fu);
+    auto scene = std::make_unique<SceneState>();
+    auto frameScene = std::make_unique<SceneState>();
+    int soundFrames = 0;
+    for (int view = 0; view < 400; ++view) {
+        ResetView(*scene, nullptr);
+        scene->eye = {ViewValue(random, 300), ViewValue(random, 300), ViewValue(random, 300)};
+        scene->up = {ViewValue(random, 1), ViewValue(random, 1), ViewValue(random, 1)};
+        scene->zoomLevel = (random() % 4 == 0) ? AnyDouble(random) : double(random() % 51);
+        scene->zScale = (random() % 4 == 0) ? AnyDouble(random) : 1.0;
+        // Heights on a common scale, with odd ones scattered or everywhere.
+        const double scale = std::pow(10.0, double(int(random() % 12) - 3));
+        const int oddShare = int(random() % 4); // none, few, many, all
+        for (double& h : scene->heights) {
+            const bool odd =
+                oddShare == 3 || (oddShare > 0 && random() % (oddShare == 1 ? 97 : 3) == 0);
+            h = odd ? AnyDouble(random)
+                    : std::uniform_real_distribution<double>(-scale, scale)(random);
+        }
+
+        // The frame as DeriveView will find it.
+        *frameScene = *scene;
+        const bool sound = UpdateCameraFrame(*frameScene);
+        soundFrames += sound;
+
+        DeriveView(*scene);
+        SCOPED_TRACE(testing::Message() << "view " << view);
+        for (int k = 0; k < kVertexCount; ++k) {
+            const Vec3 model{scene->zScale * scene->heights[k], double(k / kGridSize) - 50.0,
+                             double(k % kGridSize) - 50.0};
+            const ProjectedPoint expected =
+                sound ? ProjectPoint(*frameScene, model) : ProjectedPoint{};
+            const Vec3& got = scene->vertices[std::size_t(k)];
+            ASSERT_TRUE(Same(got.x, expected.screenX)) << "vertex " << k;
+            ASSERT_TRUE(Same(got.y, expected.screenY)) << "vertex " << k;
+            ASSERT_TRUE(Same(got.z, expected.visible)) << "vertex " << k;
+            const int index = ColorIndex(scene->heights[k], scene->minHeight, scene->maxHeight);
+            ASSERT_EQ(scene->vertexColor[std::size_t(k)], scene->palette[std::size_t(index)])
+                << "vertex " << k;
+        }
+    }
+    // The views must exercise the projection, not only the frame's refusal.
+    EXPECT_GT(soundFrames, 200);
+}
