@@ -8,5 +8,6 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     int failures = RunDialogsTests(argc, argv);
     failures += RunMainWindowTests(argc, argv);
+    failures += RunFormulaDialogTests(argc, argv);
     return failures == 0 ? 0 : 1;
 }

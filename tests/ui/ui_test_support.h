@@ -44,3 +44,4 @@ QByteArray DataFileBytes(int count, double first);
 
 int RunDialogsTests(int argc, char** argv);
 int RunMainWindowTests(int argc, char** argv);
+int RunFormulaDialogTests(int argc, char** argv);
