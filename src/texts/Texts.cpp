@@ -145,6 +145,8 @@ std::string SystemErrorReason(int error, FileAccess access)
         return "ya existe";
     case EINVAL:
         return "la operación no es válida para este fichero";
+    case EBADF:
+        return reading ? "no está abierto para leer" : "no está abierto para escribir";
     default:
         return "error del sistema número " + std::to_string(error);
     }

@@ -3,20 +3,32 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <bit>
+#include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <map>
 #include <memory>
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <thread>
+#include <utility>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -60,10 +72,11 @@ class RenderCliTest : public ::testing::Test {
         fs::remove_all(dir, ignored);
     }
 
-    // Runs hyt-render with these arguments, in the test's directory.
-    Outcome Run(const std::vector<std::string>& arguments)
+    // Runs hyt-render with these arguments, in the test's directory. Its
+    // standard output goes to a file read back into out, or to standardOutput.
+    Outcome Run(const std::vector<std::string>& arguments, const fs::path& standardOutput = {})
     {
-        const fs::path outFile = dir / "stdout.txt";
+        const fs::path outFile = standardOutput.empty() ? dir / "stdout.txt" : standardOutput;
         const fs::path errFile = dir / "stderr.txt";
         const pid_t child = ::fork();
         if (child == 0) {
@@ -81,7 +94,8 @@ class RenderCliTest : public ::testing::Test {
         int wstatus = 0;
         if (child > 0 && ::waitpid(child, &wstatus, 0) == child && WIFEXITED(wstatus))
             outcome.status = WEXITSTATUS(wstatus);
-        outcome.out = ReadAll(outFile);
+        if (standardOutput.empty())
+            outcome.out = ReadAll(outFile);
         outcome.err = ReadAll(errFile);
         return outcome;
     }
@@ -431,6 +445,450 @@ TEST_F(RenderCliTest, HelpAndVersion)
     const Outcome version = Run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("hyt-render ", 0), 0u) << version.out;
+}
+
+// --- Outputs that never destroy what they write over -----------------------------
+//
+// Each test below is named for a fault that hyt-render had: replacing devices,
+// FIFOs and symlinks with regular files, writing over its own input, widening
+// a replaced file's permissions, exiting 0 after a lost write, and messages
+// that named no file or were partly English.
+
+// Pieces joined into one string.
+std::string Cat(std::initializer_list<std::string_view> pieces)
+{
+    std::string joined;
+    for (const std::string_view piece : pieces)
+        joined.append(piece);
+    return joined;
+}
+
+constexpr const char* kPngSignature = "\x89PNG\r\n\x1a\n";
+
+bool IsPng(const std::string& bytes)
+{
+    return bytes.rfind(kPngSignature, 0) == 0;
+}
+
+QImage DecodePng(const std::string& bytes)
+{
+    return QImage::fromData(reinterpret_cast<const uchar*>(bytes.data()), qsizetype(bytes.size()),
+                            "PNG");
+}
+
+// A data file of 10000 distinct heights, as a string of bytes.
+std::string RampBytes()
+{
+    std::string bytes;
+    for (int n = 0; n < kVertexCount; ++n) {
+        const auto bits = std::bit_cast<std::uint64_t>(0.5 * n - 11.0);
+        for (int b = 0; b < 8; ++b)
+            bytes.push_back(static_cast<char>(bits >> (8 * b)));
+    }
+    return bytes;
+}
+
+struct stat StatOf(const fs::path& path, bool followLinks = true)
+{
+    struct stat info {};
+    EXPECT_EQ(followLinks ? ::stat(path.c_str(), &info) : ::lstat(path.c_str(), &info), 0) << path;
+    return info;
+}
+
+// Reads a FIFO while hyt-render writes into it. Opened without blocking, it
+// never waits for a writer that does not come, so a test cannot hang on it.
+class FifoReader {
+  public:
+    explicit FifoReader(const fs::path& fifo)
+        : fd(::open(fifo.c_str(), O_RDONLY | O_NONBLOCK)), thread([this] { Drain(); })
+    {
+    }
+    ~FifoReader()
+    {
+        done = true;
+        if (thread.joinable())
+            thread.join();
+        ::close(fd);
+    }
+    // Everything written, once the writer has ended.
+    std::string Finish()
+    {
+        done = true;
+        thread.join();
+        return data;
+    }
+
+  private:
+    void Drain()
+    {
+        std::array<char, 65536> buffer{};
+        while (fd >= 0) {
+            const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+            if (got > 0) {
+                data.append(buffer.data(), std::size_t(got));
+                continue;
+            }
+            if (done)
+                return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+
+    int fd;
+    std::atomic<bool> done = false;
+    std::string data;
+    std::thread thread;
+};
+
+TEST_F(RenderCliTest, FifoIsWrittenThroughNotReplaced)
+{
+    const fs::path fifo = dir / "out" / "picture.fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    FifoReader reader(fifo);
+    const Outcome run = Run({"--example", "Mandelbrot", "--out", "out/picture.fifo"});
+    const std::string png = reader.Finish();
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(fifo)));
+    EXPECT_EQ(DecodePng(png).size(), QSize(673, 496));
+}
+
+// What a shell's >(...) and /dev/stdout lead to: an open file in /proc.
+TEST_F(RenderCliTest, OpenFileReachedThroughProcIsWrittenThrough)
+{
+    for (const char* target : {"/proc/self/fd/1", "/dev/fd/1"}) {
+        SCOPED_TRACE(target);
+        const fs::path pipe = dir / "stdout.fifo";
+        ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+        FifoReader reader(pipe);
+        const Outcome throughPipe = Run({"--example", "sin(y)*x", "--out", target}, pipe);
+        EXPECT_EQ(throughPipe.status, 0) << throughPipe.err;
+        EXPECT_EQ(DecodePng(reader.Finish()).size(), QSize(673, 496));
+        fs::remove(pipe);
+
+        // Standard output a regular file: the same file receives the picture.
+        const fs::path file = dir / "stdout.png";
+        std::ofstream(file) << "";
+        const ino_t before = StatOf(file).st_ino;
+        const Outcome throughFile = Run({"--example", "sin(y)*x", "--out", target}, file);
+        EXPECT_EQ(throughFile.status, 0) << throughFile.err;
+        EXPECT_EQ(StatOf(file).st_ino, before);
+        EXPECT_EQ(DecodePng(ReadAll(file)).size(), QSize(673, 496));
+    }
+}
+
+// Making device nodes needs root; CI runs as root. The null device takes
+// the picture; the full one fails it, and the heights staged meanwhile are
+// dropped.
+TEST_F(RenderCliTest, CharacterDeviceIsWrittenThroughNotReplaced)
+{
+    const fs::path null = dir / "out" / "null";
+    const fs::path full = dir / "out" / "full";
+    if (::mknod(null.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) != 0 ||
+        ::mknod(full.c_str(), S_IFCHR | 0666, ::makedev(1, 7)) != 0)
+        GTEST_SKIP() << "mknod needs root to make a character device (" << std::strerror(errno)
+                     << ")";
+    const Outcome taken = Run({"--example", "Mandelbrot", "--out", "out/null", "--save-hyt", "-"});
+    EXPECT_EQ(taken.status, 0) << taken.err;
+    EXPECT_EQ(taken.out.size(), 80000u);
+
+    const Outcome failed =
+        Run({"--example", "Mandelbrot", "--save-hyt", "out/h.hyt", "--out", "out/full", "--info"});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.out, "");
+    EXPECT_EQ(failed.err,
+              "hyt-render: no se puede escribir \"out/full\": no queda espacio en el disco.\n");
+
+    EXPECT_EQ(StatOf(null).st_rdev, ::makedev(1, 3));
+    EXPECT_EQ(StatOf(full).st_rdev, ::makedev(1, 7));
+    EXPECT_TRUE(S_ISCHR(StatOf(null).st_mode) && S_ISCHR(StatOf(full).st_mode));
+    EXPECT_EQ(OutputFiles().size(), 2u);
+}
+
+TEST_F(RenderCliTest, SymlinkIsFollowedAndItsFileReplaced)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> links; // link -> where it points
+        const char* argument;
+        const char* replaced;
+    };
+    const Case cases[] = {
+        {"relative link", {{"out/link.png", "real.png"}}, "out/link.png", "out/real.png"},
+        {"chain of links",
+         {{"out/first.png", "second.png"}, {"out/second.png", "real.png"}},
+         "out/first.png",
+         "out/real.png"},
+        {"absolute link",
+         {{"link.png", (dir / "out" / "real.png").string()}},
+         "link.png",
+         "out/real.png"},
+        {"dangling link", {{"out/link.png", "made.png"}}, "out/link.png", "out/made.png"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(dir / "out");
+        fs::create_directory(dir / "out");
+        fs::remove(dir / "link.png");
+        std::ofstream(dir / "out" / "real.png") << "old picture";
+        for (const auto& [link, to] : c.links)
+            fs::create_symlink(to, dir / link);
+
+        const Outcome run = Run({"--example", "Mandelbrot", "--out", c.argument});
+        EXPECT_EQ(run.status, 0) << run.err;
+        for (const auto& [link, to] : c.links) {
+            EXPECT_TRUE(fs::is_symlink(dir / link)) << link;
+            EXPECT_EQ(fs::read_symlink(dir / link), fs::path(to));
+        }
+        EXPECT_TRUE(IsPng(ReadAll(dir / c.replaced)));
+    }
+}
+
+TEST_F(RenderCliTest, DashIsStandardOutput)
+{
+    const Outcome picture = Run({"--example", "Mandelbrot", "--out", "-"});
+    EXPECT_EQ(picture.status, 0) << picture.err;
+    EXPECT_EQ(DecodePng(picture.out).size(), QSize(673, 496));
+
+    ASSERT_EQ(Run({"--example", "Mandelbrot", "--save-hyt", "out/h.hyt"}).status, 0);
+    const Outcome heights =
+        Run({"--example", "Mandelbrot", "--save-hyt", "-", "--out", "out/p.png"});
+    EXPECT_EQ(heights.status, 0) << heights.err;
+    EXPECT_EQ(heights.out, ReadAll(dir / "out" / "h.hyt"));
+    EXPECT_TRUE(IsPng(ReadAll(dir / "out" / "p.png")));
+    EXPECT_FALSE(fs::exists(dir / "-"));
+}
+
+// Refused with status 2 before anything is read or written.
+TEST_F(RenderCliTest, OutputsThatWouldOverwriteTheInputOrEachOtherAreRefused)
+{
+    const std::string ramp = RampBytes();
+    std::ofstream(dir / "in.hyt", std::ios::binary) << ramp;
+    fs::create_hard_link(dir / "in.hyt", dir / "hard.hyt");
+    fs::create_symlink("in.hyt", dir / "soft.hyt");
+    std::ofstream(dir / "out" / "old.png") << "old picture";
+    fs::create_hard_link(dir / "out" / "old.png", dir / "old_hard.png");
+    const std::string absolute = (dir / "in.hyt").string();
+
+    const std::vector<std::vector<std::string>> cases = {
+        // An output that is the input, however it is named.
+        {"--file", "in.hyt", "--out", "in.hyt"},
+        {"--file", "in.hyt", "--save-hyt", "./in.hyt"},
+        {"--file", "in.hyt", "--out", absolute},
+        {"--file", absolute, "--save-hyt", "hard.hyt"},
+        {"--file", "soft.hyt", "--out", "hard.hyt"},
+        {"--file", "in.hyt", "--save-hyt", "soft.hyt"},
+        // Both outputs on one file, new or existing.
+        {"--example", "Mandelbrot", "--out", "out/new.png", "--save-hyt", "out/./new.png"},
+        {"--example", "Mandelbrot", "--out", "out/old.png", "--save-hyt", "old_hard.png"},
+        // Standard output taken twice.
+        {"--example", "Mandelbrot", "--out", "-", "--save-hyt", "-"},
+        {"--example", "Mandelbrot", "--out", "-", "--info"},
+        {"--example", "Mandelbrot", "--save-hyt", "-", "--info"},
+    };
+    for (const std::vector<std::string>& arguments : cases) {
+        SCOPED_TRACE(testing::PrintToString(arguments));
+        const Outcome run = Run(arguments);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_EQ(ReadAll(dir / "in.hyt"), ramp);
+        EXPECT_EQ(ReadAll(dir / "out" / "old.png"), "old picture");
+        EXPECT_EQ(OutputFiles(), std::vector<std::string>{"old.png"});
+        EXPECT_TRUE(fs::is_symlink(dir / "soft.hyt"));
+    }
+}
+
+TEST_F(RenderCliTest, ReplacedFileKeepsItsPermissionBits)
+{
+    for (const fs::perms mode : {fs::perms(0600), fs::perms(0640), fs::perms(0755)}) {
+        SCOPED_TRACE(testing::PrintToString(int(mode)));
+        const fs::path target = dir / "out" / "kept.hyt";
+        std::ofstream(target) << "old heights";
+        fs::permissions(target, mode);
+        const Outcome run = Run({"--example", "sin(x)*sin(y)", "--save-hyt", "out/kept.hyt"});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(ReadAll(target).size(), 80000u);
+        EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, mode);
+    }
+}
+
+// Giving a file to another user needs root; CI runs as root.
+TEST_F(RenderCliTest, ReplacedFileKeepsItsOwner)
+{
+    const fs::path target = dir / "out" / "theirs.png";
+    std::ofstream(target) << "their picture";
+    if (::chown(target.c_str(), 4321, 4322) != 0)
+        GTEST_SKIP() << "chown to another user needs root (" << std::strerror(errno) << ")";
+    const Outcome run = Run({"--example", "Mandelbrot", "--out", "out/theirs.png"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(IsPng(ReadAll(target)));
+    EXPECT_EQ(StatOf(target).st_uid, 4321u);
+    EXPECT_EQ(StatOf(target).st_gid, 4322u);
+}
+
+// A full standard output is lost output: status 1 and a message, never 0.
+TEST_F(RenderCliTest, FullStandardOutputGivesStatusOne)
+{
+    struct Case {
+        std::vector<std::string> arguments;
+        const char* named; // how the message names the output
+    };
+    const Case cases[] = {
+        {{"--example", "Mandelbrot", "--info"}, "en la salida estándar"},
+        {{"--example", "Mandelbrot", "--out", "-"}, "en la salida estándar"},
+        {{"--example", "Mandelbrot", "--save-hyt", "-"}, "en la salida estándar"},
+        {{"--example", "Mandelbrot", "--out", "/dev/fd/1"}, "\"/dev/fd/1\""},
+        {{"--help"}, "en la salida estándar"},
+        {{"--version"}, "en la salida estándar"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.arguments));
+        const Outcome run = Run(c.arguments, "/dev/full");
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, Cat({"hyt-render: no se puede escribir ", c.named,
+                                ": no queda espacio en el disco.\n"}));
+    }
+}
+
+TEST_F(RenderCliTest, WriteFailureNamesTheFileWithASpanishReason)
+{
+    const std::string longName = "out/" + std::string(300, 'n') + ".png";
+    struct Case {
+        std::string target;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"out", "no se puede escribir \"out\": es una carpeta, no un fichero."},
+        {longName, "no se puede escribir \"" + longName + "\": el nombre es demasiado largo."},
+        {"out/none/p.png", "no se puede escribir \"out/none/p.png\": la carpeta no existe."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.target);
+        const Outcome run = Run({"--example", "Mandelbrot", "--out", c.target});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, "hyt-render: " + c.message + "\n");
+        EXPECT_TRUE(OutputFiles().empty());
+    }
+}
+
+// --- Help, labels and warnings ---------------------------------------------------
+
+TEST_F(RenderCliTest, HelpIsSpanishAndListsLabelsActionsAndExamples)
+{
+    const Outcome help = Run({"--help"});
+    ASSERT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Uso: hyt-render ", 0), 0u) << help.out;
+    EXPECT_NE(help.out.find("\nOpciones:\n"), std::string::npos);
+    EXPECT_NE(help.out.find("\nEjemplos:\n"), std::string::npos);
+    for (const char* english : {"Usage", "Options", "Displays", "Arguments"})
+        EXPECT_EQ(help.out.find(english), std::string::npos) << english;
+    for (const ExampleSurface& example : kExamples)
+        EXPECT_NE(help.out.find(Cat({" ", example.label, "\n"})), std::string::npos)
+            << example.label;
+    for (const char* action : {"--zoom N", "--distance D", "--drag DX,DY"})
+        EXPECT_NE(help.out.find(Cat({"  ", action, " "})), std::string::npos) << action;
+    std::istringstream lines(help.out);
+    int examples = 0;
+    for (std::string line; std::getline(lines, line);)
+        examples += line.rfind("  hyt-render --", 0) == 0;
+    EXPECT_EQ(examples, 2);
+}
+
+TEST_F(RenderCliTest, EveryOptionTheHelpListsWorks)
+{
+    std::ofstream(dir / "ramp.hyt", std::ios::binary) << RampBytes();
+    const std::vector<std::string> example{"--example", "Mandelbrot"};
+    const auto with = [&](std::vector<std::string> more) {
+        more.insert(more.begin(), example.begin(), example.end());
+        return more;
+    };
+    // How each option is tried; an option not here is tried alone.
+    const std::map<std::string, std::vector<std::string>> tries = {
+        {"--example", example},
+        {"--file", {"--file", "ramp.hyt"}},
+        {"--zoom", with({"--zoom", "5"})},
+        {"--distance", with({"--distance", "40"})},
+        {"--drag", with({"--drag", "-3,4"})},
+        {"--plain", with({"--plain"})},
+        {"--out", with({"--out", "out/p.png"})},
+        {"--save-hyt", with({"--save-hyt", "out/h.hyt"})},
+        {"--info", with({"--info"})},
+    };
+    const std::string help = Run({"--help"}).out;
+    std::set<std::string> listed;
+    std::istringstream lines(help);
+    for (std::string line; std::getline(lines, line);) {
+        // The option lines of the help: two spaces, then the options.
+        if (line.rfind("  -", 0) != 0)
+            continue;
+        std::istringstream words(line);
+        for (std::string word; words >> word && word.front() == '-';)
+            listed.insert(word.back() == ',' ? word.substr(0, word.size() - 1) : word);
+    }
+    EXPECT_GE(listed.size(), tries.size() + 4);
+    for (const std::string& option : listed) {
+        SCOPED_TRACE(option);
+        const auto tried = tries.find(option);
+        const Outcome run = Run(tried != tries.end() ? tried->second : std::vector{option});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err, "");
+    }
+}
+
+TEST_F(RenderCliTest, UnknownLabelListsTheLabelsAndTheOneMeant)
+{
+    struct Case {
+        const char* label;
+        const char* meant; // nullptr: none matches ignoring case
+    };
+    const Case cases[] = {
+        {"mandelbrot", "Mandelbrot"},
+        {"SIN(X)*SIN(Y)", "sin(x)*sin(y)"},
+        {"spiral", nullptr},
+        {"Mandelbrot ", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const Outcome run = Run({"--example", c.label});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        for (const ExampleSurface& example : kExamples)
+            EXPECT_NE(run.err.find(Cat({"\"", example.label, "\""})), std::string::npos);
+        const std::size_t suggestion = run.err.find("¿quería decir");
+        if (c.meant)
+            EXPECT_EQ(run.err.find(Cat({"¿quería decir \"", c.meant, "\"?"})), suggestion);
+        else
+            EXPECT_EQ(suggestion, std::string::npos);
+    }
+}
+
+TEST_F(RenderCliTest, NonFiniteHeightsAreReportedAndStillDrawn)
+{
+    std::string some = RampBytes();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const auto& [at, value] :
+         {std::pair{0, nan}, std::pair{4999, inf}, std::pair{9999, -inf}}) {
+        const auto bits = std::bit_cast<std::uint64_t>(value);
+        for (int b = 0; b < 8; ++b)
+            some[std::size_t(at) * 8 + std::size_t(b)] = static_cast<char>(bits >> (8 * b));
+    }
+    std::ofstream(dir / "some.hyt", std::ios::binary) << some;
+    std::string none;
+    for (int n = 0; n < kVertexCount; ++n)
+        none += some.substr(0, 8);
+    std::ofstream(dir / "none.hyt", std::ios::binary) << none;
+
+    const Outcome three = Run({"--file", "some.hyt", "--out", "out/some.png"});
+    EXPECT_EQ(three.status, 0);
+    EXPECT_EQ(three.err, "hyt-render: aviso: en el fichero \"some.hyt\", 3 de sus 10000 alturas "
+                         "no son números finitos y no se dibujan.\n");
+    EXPECT_TRUE(IsPng(ReadAll(dir / "out" / "some.png")));
+
+    const Outcome all = Run({"--file", "none.hyt", "--out", "out/none.png"});
+    EXPECT_EQ(all.status, 0);
+    EXPECT_NE(all.err.find("ninguna de sus 10000 alturas"), std::string::npos) << all.err;
+    EXPECT_TRUE(IsPng(ReadAll(dir / "out" / "none.png")));
 }
 
 } // namespace
