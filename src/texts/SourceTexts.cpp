@@ -98,9 +98,8 @@ std::string FormulaErrorReason(const FormulaError& error)
     return {};
 }
 
-std::string FormulaErrorMessage(const FormulaError& error)
+std::string FormulaFaultText(const FormulaError& error)
 {
-    std::string reason = FormulaErrorReason(error);
     switch (error.kind) {
     case FormulaErrorKind::None:
         return {};
@@ -109,13 +108,21 @@ std::string FormulaErrorMessage(const FormulaError& error)
     case FormulaErrorKind::BadXRange:
     case FormulaErrorKind::BadYRange:
     case FormulaErrorKind::Internal:
-        // These reasons name what they are about and start with a lower-case
-        // ASCII letter.
-        reason[0] = char(reason[0] - 'a' + 'A');
-        return reason + ".";
+        // These reasons name what they are about.
+        return FormulaErrorReason(error);
     default:
-        return "La fórmula no sirve: " + reason + ".";
+        return "la fórmula no sirve: " + FormulaErrorReason(error);
     }
+}
+
+std::string FormulaErrorMessage(const FormulaError& error)
+{
+    std::string text = FormulaFaultText(error);
+    if (text.empty())
+        return text;
+    // Every text starts with a lower-case ASCII letter.
+    text[0] = char(text[0] - 'a' + 'A');
+    return text + ".";
 }
 
 std::string FormulaBoundMessage(const std::string& variable, const std::string& text)

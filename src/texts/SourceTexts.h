@@ -15,6 +15,8 @@ namespace hyt {
 // What is wrong and where, in lower case without a final stop ("falta un
 // paréntesis de cierre al final, tras el carácter 6"); empty for no error.
 std::string FormulaErrorReason(const FormulaError& error);
+// The reason, after "la fórmula no sirve: " when it is about the text.
+std::string FormulaFaultText(const FormulaError& error);
 // The same as a sentence of its own, for the formula dialog.
 std::string FormulaErrorMessage(const FormulaError& error);
 // A bound typed in the formula dialog that is not a number; variable is "x"
