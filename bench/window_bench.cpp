@@ -1,19 +1,25 @@
-// hyt-bench-window: one drag step in the main window, on the offscreen
-// platform: the mouse-move event sent to CSurfaceDlg with the left button
-// held, its DragStep and redraw, and the synchronous repaint that paints the
-// picture into the window's backing store. The steps go 5 pixels right and
-// back, so the view stays near Mandelbrot's reset view.
+// hyt-bench-window, on the offscreen platform:
+// - one drag step in the main window: the mouse-move event sent to CSurfaceDlg
+//   with the left button held, its DragStep and redraw, and the synchronous
+//   repaint that paints the picture into the window's backing store. The
+//   steps go 5 pixels right and back, so the view stays near Mandelbrot's
+//   reset view;
+// - the main window opened and shown in a folder of N data files, from the
+//   listing to the first paint (BM_WindowOpens/0 against /20000).
 //
 //   hyt-bench-window --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QMouseEvent>
+#include <QTemporaryDir>
 #include <memory>
 
-#include "view/ViewerSession.h"
 #include "ui/SurfaceDlg.h"
+#include "view/ViewerSession.h"
 
 using namespace hyt;
 
@@ -89,6 +95,37 @@ void BM_WindowPaintOnly(benchmark::State& state)
     window.Send(QEvent::MouseButtonRelease, Qt::LeftButton);
 }
 
+// A folder of count data files with names in mixed case and accents, made
+// once per size; the window lists it as its current directory.
+void BM_WindowOpens(benchmark::State& state)
+{
+    const int count = int(state.range(0));
+    QTemporaryDir folder;
+    const QByteArray bytes(80000, '\0');
+    const QStringList stems{QStringLiteral("ábaco"), QStringLiteral("Beta"), QStringLiteral("ñu"),
+                            QStringLiteral("zeta")};
+    for (int i = 0; i < count; ++i) {
+        QFile file(folder.filePath(stems[i % stems.size()] + QString::number(i * 7919 % count) +
+                                   QStringLiteral(".hyt")));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+            state.SkipWithError("could not write the data files");
+            return;
+        }
+    }
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(folder.path());
+    for (auto _ : state) {
+        ViewerSession session;
+        CSurfaceDlg dialog(session);
+        dialog.show();
+        dialog.repaint();
+        QApplication::processEvents();
+        benchmark::DoNotOptimize(
+            dialog.findChild<QComboBox*>(QStringLiteral("IDC_FILE_COMBO"))->count());
+    }
+    QDir::setCurrent(previous);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -101,6 +138,11 @@ int main(int argc, char** argv)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
     benchmark::RegisterBenchmark("BM_WindowPaintOnly/Mandelbrot", BM_WindowPaintOnly)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("BM_WindowOpens", BM_WindowOpens)
+        ->Arg(0)
+        ->Arg(20000)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
     benchmark::Initialize(&argc, argv);

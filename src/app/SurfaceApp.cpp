@@ -1,6 +1,7 @@
 #include "app/SurfaceApp.h"
 
 #include "base/Version.h"
+#include "platform/QtTranslations.h"
 #include "ui/MainIcon.h"
 #include "ui/SurfaceDlg.h"
 #include "view/ViewerSession.h"
@@ -9,10 +10,13 @@ namespace hyt {
 
 CSurfaceApp::CSurfaceApp(int& argc, char** argv) : application(argc, argv)
 {
+    startGuard.Release();
     QApplication::setApplicationName(QStringLiteral("hyt"));
     QApplication::setApplicationVersion(QString::fromLatin1(kVersion));
     QGuiApplication::setDesktopFileName(QStringLiteral("hyt"));
     QApplication::setWindowIcon(MakeMainIcon());
+    // Before the first window, so that every dialog of Qt speaks Spanish.
+    InstallSpanishQtTranslations(application);
 }
 
 bool CSurfaceApp::InitInstance()

@@ -3,10 +3,14 @@
 
 #include <QApplication>
 
+#include "app/Display.h"
+
 namespace hyt {
 
 class CSurfaceApp {
   public:
+    // Ends the process with status 1 and a Spanish line if Qt's platform
+    // cannot start.
     CSurfaceApp(int& argc, char** argv);
 
     // Runs the main window modally and returns false once it has ended:
@@ -14,6 +18,7 @@ class CSurfaceApp {
     bool InitInstance();
 
   private:
+    PlatformStartGuard startGuard; // made before the application, which it watches
     QApplication application;
 };
 

@@ -1,6 +1,6 @@
 // Dialog units, the coordinates the window layouts are written in. The base
 // units are fixed: 4 x 8 dialog units = 6 x 13 pixels, the proportions of the
-// dialog font the layouts were made for. Conversions round to the nearest
+// dialog font, so the layout never depends on the screen. Conversions round to the nearest
 // pixel, halves away from zero, as the layouts expect (529 x 331 units give a
 // client area of 794 x 538 pixels).
 #pragma once
@@ -30,9 +30,8 @@ inline QRect DialogRect(int x, int y, int width, int height)
                  DialogUnitsToPixelsY(height));
 }
 
-// The font of every dialog: Liberation Sans at 11 pixels has the widths the
-// layouts were made for, so every text fits its control at the fixed base
-// units. Given in pixels so that the layout does not depend on the screen's
+// The font of every dialog: Liberation Sans at 11 pixels has widths that fit
+// every text to its control at the fixed base units. Given in pixels so that the layout does not depend on the screen's
 // DPI.
 QFont DialogFont();
 

@@ -1,6 +1,8 @@
 #include "platform/ScrollBarControl.h"
 
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionSlider>
 #include <QWheelEvent>
 
 namespace hyt {
@@ -13,6 +15,8 @@ ScrollBarControl::ScrollBarControl(QWidget* parent) : QScrollBar(Qt::Vertical, p
     setContextMenuPolicy(Qt::PreventContextMenu);
     setSingleStep(1);
     setPageStep(1);
+    // A new bar has an empty range, so no thumb, until the program sets one.
+    setRange(0, 0);
     connect(this, &QAbstractSlider::actionTriggered, this, &ScrollBarControl::OnActionTriggered);
     connect(this, &QAbstractSlider::sliderReleased, this, &ScrollBarControl::OnSliderReleased);
 }
@@ -64,6 +68,22 @@ void ScrollBarControl::OnActionTriggered(int action)
         return;
     }
     emit Scrolled(code, position);
+}
+
+void ScrollBarControl::paintEvent(QPaintEvent* event)
+{
+    if (minimum() != maximum()) {
+        QScrollBar::paintEvent(event);
+        return;
+    }
+    // An empty range has no thumb: the style would draw one over the whole
+    // trough.
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    option.subControls =
+        QStyle::SubControls(QStyle::SC_All) & ~QStyle::SubControls(QStyle::SC_ScrollBarSlider);
+    QPainter painter(this);
+    style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &painter, this);
 }
 
 void ScrollBarControl::OnSliderReleased()

@@ -1,7 +1,8 @@
 // ScrollBarControl: a vertical scroll bar whose position only the program
 // sets. Every user action is reported as a scroll code (the SB_* codes of
 // base/ScrollCodes.h) with a position; the bar itself never moves until the
-// program calls SetScrollPos. A mouse release on the bar ends every action
+// program calls SetScrollPos. Until SetScrollRange its range is empty: no
+// thumb, and the arrows move nothing. A mouse release on the bar ends every action
 // with SB_ENDSCROLL, after SB_THUMBPOSITION when the thumb was dragged.
 #pragma once
 
@@ -32,6 +33,7 @@ class ScrollBarControl : public QScrollBar {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
   private:
     void OnActionTriggered(int action);

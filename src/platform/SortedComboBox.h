@@ -1,15 +1,24 @@
-// SortedComboBox: a combo box that keeps its entries sorted without regard to
-// case, whatever the order in which they are added. The editable form takes
-// typed text into its edit field and nothing more: no completion, no new
-// entry, and no choice of an entry by typing its name.
+// SortedComboBox: a combo box that keeps its entries in Spanish alphabetical
+// order without regard to case (accents sort with their letters, ñ after n),
+// whatever the order in which they are added. Its list drops below the box.
+// The wheel moves through it only while it has the focus. The editable form
+// takes typed text into its edit field and nothing more: no completion, no
+// new entry, and no choice of an entry by typing its name.
 #pragma once
 
+#include <QCollator>
 #include <QComboBox>
+#include <QList>
 #include <QVariant>
 
 namespace hyt {
 
 enum class ComboEdit { None, Editable };
+
+struct ComboEntry {
+    QString text;
+    QVariant data;
+};
 
 class SortedComboBox : public QComboBox {
     Q_OBJECT
@@ -20,6 +29,21 @@ class SortedComboBox : public QComboBox {
     // Inserts text at its sorted place, after any entry that compares equal,
     // and returns its index.
     int AddString(const QString& text, const QVariant& itemData = QVariant());
+
+    // Adds many entries with one sort and one insertion, so that a folder of
+    // thousands of files fills the list at once. Entries that compare equal
+    // keep the order in which they came, after those already listed. No
+    // entry is current afterwards.
+    void AddStrings(QList<ComboEntry> entries);
+
+    // Negative, zero or positive as a sorts before, with or after b.
+    int Compare(const QString& a, const QString& b) const;
+
+  protected:
+    void wheelEvent(QWheelEvent* event) override;
+
+  private:
+    QCollator collator;
 };
 
 } // namespace hyt

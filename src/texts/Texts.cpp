@@ -206,9 +206,67 @@ std::string NothingToSaveMessage()
 std::string SaveImageCaption() { return "Guardar imagen"; }
 std::string SaveImageFilter() { return "Imágenes PNG (*.png)"; }
 
-std::string SaveImageFailedMessage(const std::string& fileName)
+std::string SaveImageFailedMessage(const std::string& fileName, const std::string& reason,
+                                   bool oldFileKept)
 {
-    return "No se ha podido guardar la imagen en " + Quoted(fileName) + ".";
+    std::string message =
+        "No se ha podido guardar la imagen en " + Quoted(fileName) + ": " + reason + ".";
+    if (oldFileKept)
+        message += "\nEl fichero que ya había sigue como estaba.";
+    return message;
+}
+
+std::string PngEncodingFailedReason()
+{
+    return "no se ha podido convertir la imagen a PNG";
+}
+
+std::string ReplaceFileQuestion(const std::string& fileName)
+{
+    return "El fichero " + Quoted(fileName) + " ya existe. ¿Quiere reemplazarlo?";
+}
+
+std::string FileLoadedMessage(const std::string& fileName, const DataFileResult& result,
+                              int nonFiniteHeights)
+{
+    const std::string sizeRemark = DataFileSizeRemark(result);
+    const std::string heightsRemark = NonFiniteHeightsRemark(nonFiniteHeights);
+    std::string message;
+    if (!sizeRemark.empty()) {
+        message = "El fichero " + Quoted(fileName) + " " + sizeRemark;
+        if (!heightsRemark.empty())
+            message += ", y " + heightsRemark;
+    } else if (!heightsRemark.empty()) {
+        message = "En el fichero " + Quoted(fileName) + ", " + heightsRemark;
+    } else {
+        return {};
+    }
+    message += ".";
+    if (nonFiniteHeights < kVertexCount && !sizeRemark.empty())
+        message += "\nLa superficie se ha dibujado con los datos leídos.";
+    return message;
+}
+
+std::string ViewerHelpText()
+{
+    return "Uso: hyt [OPCIÓN]\n"
+           "Representa en perspectiva una función z = f(x, y) dada por 10000 alturas sobre una\n"
+           "rejilla de 100 x 100. La ventana ofrece cinco ejemplos y los ficheros .hyt de la\n"
+           "carpeta en que se inicia.\n"
+           "\n"
+           "  --help     muestra esta ayuda y termina\n"
+           "  --version  muestra la versión y termina\n";
+}
+
+std::string ViewerUnknownArgumentMessage(const std::string& argument)
+{
+    return "hyt: argumento no reconocido " + Quoted(argument) +
+           ". Pruebe «hyt --help» para ver las opciones.";
+}
+
+std::string NoDisplayMessage()
+{
+    return "hyt: no hay ninguna pantalla gráfica disponible en la que abrir la ventana.";
 }
 
 } // namespace hyt

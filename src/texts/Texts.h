@@ -66,9 +66,26 @@ std::string NonFiniteHeightsRemark(int count);
 // --- The window's messages (fileName as shown to the user) ------------------
 std::string FileUnreadableMessage(const std::string& fileName, const DataFileResult& result);
 std::string FileSizeMessage(const std::string& fileName, const DataFileResult& result);
+// After a readable file is drawn: its size if it is not 80000 bytes and how
+// many heights are not finite numbers, in one message; empty when there is
+// nothing to say.
+std::string FileLoadedMessage(const std::string& fileName, const DataFileResult& result,
+                              int nonFiniteHeights);
 std::string NothingToSaveMessage();
 std::string SaveImageCaption();
 std::string SaveImageFilter();
-std::string SaveImageFailedMessage(const std::string& fileName);
+// reason: why the picture could not be saved; oldFileKept: a file was there
+// and is still as it was.
+std::string SaveImageFailedMessage(const std::string& fileName, const std::string& reason,
+                                   bool oldFileKept);
+std::string PngEncodingFailedReason();
+std::string ReplaceFileQuestion(const std::string& fileName);
+
+// --- hyt's command line -----------------------------------------------------
+std::string ViewerHelpText();
+// For an argument hyt does not understand: the message, and where to look.
+std::string ViewerUnknownArgumentMessage(const std::string& argument);
+// No window can be opened: there is no display to open it on.
+std::string NoDisplayMessage();
 
 } // namespace hyt

@@ -1,33 +1,28 @@
-// CSurfaceDlg: controls in template order, the message table, the handlers.
+// CSurfaceDlg: the message table and the handlers of the window itself, its
+// bars, drag, lists and buttons. The controls are made in SurfaceDlgTemplate.cpp;
+// the handlers that meet files are in SurfaceDlgFiles.cpp.
 #include "ui/SurfaceDlg.h"
 
 #include <QCheckBox>
-#include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QShortcut>
 #include <QWheelEvent>
-#include <algorithm>
-#include <system_error>
 
 #include "platform/DialogUnits.h"
-#include "platform/UiText.h"
 #include "platform/ScrollBarControl.h"
 #include "platform/SortedComboBox.h"
 #include "platform/SystemMenu.h"
-#include "render/SurfaceRenderer.h"
+#include "platform/UiText.h"
 #include "scene/Examples.h"
+#include "texts/Texts.h"
 #include "ui/AboutDlg.h"
+#include "ui/DataFileList.h"
 #include "ui/InstructionsDlg.h"
 #include "ui/MainIcon.h"
 #include "ui/Resource.h"
-#include "texts/Texts.h"
 #include "view/ViewControls.h"
 
 namespace hyt {
@@ -36,58 +31,11 @@ namespace {
 
 constexpr int kClientWidth = DialogUnitsToPixelsX(529);  // 794
 constexpr int kClientHeight = DialogUnitsToPixelsY(331); // 538
-constexpr int kListItemHeight = DialogUnitsToPixelsY(8); // one line of a dropped-down list
-
-void SetControlId(QWidget* control, const char* name, int id)
-{
-    control->setObjectName(QString::fromLatin1(name));
-    control->setProperty("controlId", id);
-}
-
-QLabel* StaticText(QWidget* parent, const QString& text, const QRect& rect)
-{
-    auto* label = new QLabel(text, parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // Our font runs a pixel wider than the template's on some texts: a
-    // static text never cuts its own text (none has a neighbour that close).
-    label->setGeometry(rect.x(), rect.y(), std::max(rect.width(), label->sizeHint().width()),
-                       rect.height());
-    // Static texts belong to the dialog's surface: a press on one starts a
-    // drag, as anywhere else on the window.
-    label->setAttribute(Qt::WA_TransparentForMouseEvents);
-    return label;
-}
-
-QPushButton* PushButton(QWidget* parent, const QString& text, const QRect& rect)
-{
-    auto* button = new QPushButton(text, parent);
-    // Enter belongs to the dialog, not to a default button (see keyPressEvent).
-    button->setAutoDefault(false);
-    button->setGeometry(rect);
-    return button;
-}
-
-// A combo box at its template place: the closed box as high as the style
-// makes it, the list dropped down within the template's height.
-void PlaceComboBox(SortedComboBox* combo, const QRect& rect)
-{
-    const int closedHeight = combo->sizeHint().height();
-    combo->setGeometry(rect.x(), rect.y(), rect.width(), closedHeight);
-    combo->setMaxVisibleItems(std::max(1, (rect.height() - closedHeight) / kListItemHeight));
-}
 
 POINT CursorOf(const QMouseEvent* event)
 {
     const QPoint global = event->globalPosition().toPoint();
     return POINT{global.x(), global.y()};
-}
-
-// The name as the user sees it in the list: bytes that are not UTF-8 show as
-// replacement characters.
-std::string DisplayName(const std::filesystem::path& path)
-{
-    return QString::fromStdString(path.filename().string()).toStdString();
 }
 
 } // namespace
@@ -119,72 +67,30 @@ QRect CSurfaceDlg::PictureRect()
     return QRect(kPictureLeft, kPictureTop, Canvas::kShownWidth, Canvas::kShownHeight);
 }
 
-void CSurfaceDlg::CreateControls()
-{
-    // Template order, which is also the tab order: "Cerrar", "Sobre hyt",
-    // "Instrucciones", the example list, "Color", the file list. The bars and
-    // the static texts take no focus.
-    cancelButton = PushButton(this, UiText(CloseButtonText()), DialogRect(7, 310, 66, 14));
-    SetControlId(cancelButton, "IDCANCEL", IDCANCEL);
-
-    zoomBar = new ScrollBarControl(this);
-    zoomBar->setGeometry(DialogRect(21, 91, 15, 141));
-    SetControlId(zoomBar, "IDC_ZOOM_BAR", IDC_ZOOM_BAR);
-
-    distanceBar = new ScrollBarControl(this);
-    distanceBar->setGeometry(DialogRect(43, 91, 15, 141));
-    SetControlId(distanceBar, "IDC_DISTANCE_BAR", IDC_DISTANCE_BAR);
-
-    // Z under the zoom bar, P under the distance bar.
-    StaticText(this, UiText(BarLettersText()), DialogRect(26, 235, 30, 13));
-
-    aboutButton = PushButton(this, UiText(AboutButtonText()), DialogRect(7, 291, 66, 15));
-    SetControlId(aboutButton, "IDC_ABOUT_BUTTON", IDC_ABOUT_BUTTON);
-
-    instructionsButton =
-        PushButton(this, UiText(InstructionsButtonText()), DialogRect(7, 273, 66, 14));
-    SetControlId(instructionsButton, "IDC_INSTRUCTIONS_BUTTON", IDC_INSTRUCTIONS_BUTTON);
-
-    exampleCombo = new SortedComboBox(ComboEdit::None, this);
-    PlaceComboBox(exampleCombo, DialogRect(301, 7, 157, 70));
-    SetControlId(exampleCombo, "IDC_EXAMPLE_COMBO", IDC_EXAMPLE_COMBO);
-
-    StaticText(this, UiText(ExampleListLabel()), DialogRect(241, 9, 56, 8));
-
-    colorCheck = new QCheckBox(UiText(ColorCheckText()), this);
-    colorCheck->setGeometry(DialogRect(7, 256, 32, 10));
-    SetControlId(colorCheck, "IDC_COLOR_CHECK", IDC_COLOR_CHECK);
-
-    fileCombo = new SortedComboBox(ComboEdit::Editable, this);
-    PlaceComboBox(fileCombo, DialogRect(67, 7, 157, 46));
-    SetControlId(fileCombo, "IDC_FILE_COMBO", IDC_FILE_COMBO);
-
-    StaticText(this, UiText(FileListLabel()), DialogRect(21, 9, 41, 8));
-}
-
 // The message table. Each entry binds one event of the window to its handler;
 // events that no entry takes go on to QDialog.
 //
-//   #  event                                   handler
-//   1  system-menu command (right click on the   OnSysCommand
-//      window's surface, Alt+Space)
-//   2  paint                                   OnPaint               (paintEvent)
-//   3  query drag icon: the desktop draws the window icon itself
-//   4  mouse move                              OnMouseMove           (mouseMoveEvent)
-//   5  left button down                        OnLButtonDown         (mousePressEvent)
-//   6  left button up, anywhere                OnLButtonUp           (mouseReleaseEvent)
-//   7  IDC_ZOOM_BAR, IDC_DISTANCE_BAR codes     OnVScroll
-//   8  IDC_ABOUT_BUTTON clicked                OnAboutButton
-//   9  IDC_INSTRUCTIONS_BUTTON clicked         OnInstructionsButton
-//  10  IDC_EXAMPLE_COMBO entry chosen          OnExampleSelChange
-//  11  IDC_COLOR_CHECK clicked                 OnColorCheck
-//  12  horizontal scroll: the window has no horizontal bar
-//  13  IDC_FILE_COMBO entry chosen             OnFileSelChange
-//      IDCANCEL clicked, Esc, close box        OnCancel              (keyPressEvent, QDialog)
-//      Enter off the push buttons              OnOK                  (keyPressEvent)
-//      F1, the help command                    OnInstructionsButton
-//      wheel over the picture                  OnMouseWheel          (wheelEvent)
-//      Ctrl+S, system-menu IDM_SAVE_IMAGE      OnSaveImage
+//   event                                      handler
+//   system-menu command (right click on the    OnSysCommand
+//     window's surface, Alt+Space at its top-left)
+//   paint                                      OnPaint               (paintEvent)
+//   mouse move                                 OnMouseMove           (mouseMoveEvent)
+//   left button down                           OnLButtonDown         (mousePressEvent)
+//   left button up, anywhere                   OnLButtonUp           (mouseReleaseEvent)
+//   IDC_ZOOM_BAR, IDC_DISTANCE_BAR codes        OnVScroll
+//   IDC_ABOUT_BUTTON clicked                   OnAboutButton
+//   IDC_INSTRUCTIONS_BUTTON clicked            OnInstructionsButton
+//   IDC_EXAMPLE_COMBO entry chosen             OnExampleSelChange
+//   IDC_COLOR_CHECK clicked                    OnColorCheck
+//   IDC_FILE_COMBO entry chosen                OnFileSelChange
+//   IDCANCEL clicked, Esc, close box           OnCancel              (keyPressEvent, QDialog)
+//   Enter off the push buttons                 OnOK                  (keyPressEvent)
+//   F1, the help command                       OnInstructionsButton
+//   wheel over the picture                     OnMouseWheel          (wheelEvent)
+//   Ctrl+S, system-menu IDM_SAVE_IMAGE         OnSaveImage
+//
+// The desktop draws the window's icon while it is dragged, and the window has
+// no horizontal bar: neither needs an entry.
 void CSurfaceDlg::BindMessages()
 {
     connect(systemMenu, &SystemMenu::Command, this,
@@ -203,6 +109,10 @@ void CSurfaceDlg::BindMessages()
             &CSurfaceDlg::OnInstructionsButton);
     connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this,
             &CSurfaceDlg::OnSaveImage);
+    // A shortcut comes before the focused control sees the key: no button
+    // takes the Space, and the menu opens whatever has the focus.
+    connect(new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this), &QShortcut::activated, this,
+            [this] { ShowSystemMenu(mapToGlobal(QPoint(0, 0))); });
 }
 
 bool CSurfaceDlg::OnInitDialog()
@@ -231,19 +141,6 @@ bool CSurfaceDlg::OnInitDialog()
 
     cancelButton->setFocus();
     return true;
-}
-
-void CSurfaceDlg::FillFileList()
-{
-    // The current directory of the process, read once: a file made later is
-    // listed at the next start.
-    std::error_code error;
-    const std::filesystem::path dir = std::filesystem::current_path(error);
-    if (!error)
-        dataFiles = ListDataFiles(dir);
-    for (std::size_t i = 0; i < dataFiles.size(); ++i)
-        fileCombo->AddString(QString::fromStdString(dataFiles[i].name), int(i));
-    fileCombo->setCurrentIndex(-1);
 }
 
 int CSurfaceDlg::DoModal()
@@ -282,7 +179,7 @@ ScrollBarControl* CSurfaceDlg::BarControl(Bar bar) const
     return bar == Bar::Zoom ? zoomBar : distanceBar;
 }
 
-// --- 1: system menu --------------------------------------------------------
+// --- The system menu -------------------------------------------------------
 
 void CSurfaceDlg::ShowSystemMenu(const QPoint& globalPos)
 {
@@ -337,7 +234,7 @@ void CSurfaceDlg::contextMenuEvent(QContextMenuEvent* event)
     }
 }
 
-// --- 2: painting -----------------------------------------------------------
+// --- Painting --------------------------------------------------------------
 
 void CSurfaceDlg::paintEvent(QPaintEvent* event)
 {
@@ -354,7 +251,7 @@ void CSurfaceDlg::OnPaint(QPaintEvent* /*event*/)
     painter.drawImage(QPoint(kPictureLeft, kPictureTop), pictureView);
 }
 
-// --- 4, 5, 6: the drag -----------------------------------------------------
+// --- The drag --------------------------------------------------------------
 
 void CSurfaceDlg::mousePressEvent(QMouseEvent* event)
 {
@@ -404,15 +301,15 @@ void CSurfaceDlg::OnLButtonUp(QMouseEvent* event)
     QDialog::mouseReleaseEvent(event);
 }
 
-// --- 7: the bars -----------------------------------------------------------
+// --- The bars --------------------------------------------------------------
 
 void CSurfaceDlg::OnVScroll(unsigned code, unsigned position, ScrollBarControl* bar)
 {
     if (bar != zoomBar && bar != distanceBar)
         return;
     // Every bar message redraws, even one that changed nothing.
-    ShowUpdate(session.BarMessage(bar == zoomBar ? Bar::Zoom : Bar::Distance, ScrollCode(code),
-                                  position));
+    ShowUpdate(
+        session.BarMessage(bar == zoomBar ? Bar::Zoom : Bar::Distance, ScrollCode(code), position));
 }
 
 void CSurfaceDlg::wheelEvent(QWheelEvent* event)
@@ -438,7 +335,7 @@ void CSurfaceDlg::OnMouseWheel(QWheelEvent* event)
     event->accept();
 }
 
-// --- 8, 9: the modal windows -----------------------------------------------
+// --- The modal windows -----------------------------------------------------
 
 void CSurfaceDlg::OnAboutButton()
 {
@@ -452,7 +349,7 @@ void CSurfaceDlg::OnInstructionsButton()
     instructions.DoModal();
 }
 
-// --- 10, 11, 13: the sources and the colour switch -------------------------
+// --- The sources and the colour switch -------------------------------------
 
 void CSurfaceDlg::OnExampleSelChange(int index)
 {
@@ -467,57 +364,6 @@ void CSurfaceDlg::OnColorCheck()
 {
     // The check box ticks itself; the picture changes at the next redraw.
     session.ToggleColor();
-}
-
-void CSurfaceDlg::OnFileSelChange(int index)
-{
-    const QVariant entry = fileCombo->itemData(index);
-    if (!entry.isValid() || entry.toInt() < 0 || std::size_t(entry.toInt()) >= dataFiles.size())
-        return;
-    const std::filesystem::path& path = dataFiles[std::size_t(entry.toInt())].path;
-
-    const FileOutcome outcome = session.ChooseFile(path);
-    const DataFileResult& result = outcome.file;
-    if (!result.Readable()) {
-        // The scene and the picture are as they were; so is the list's choice.
-        fileCombo->setCurrentIndex(shownFileIndex);
-        QMessageBox::warning(this, UiText(MainCaption()),
-                             UiText(FileUnreadableMessage(DisplayName(path), result)));
-        return;
-    }
-    shownFileIndex = index;
-    ShowUpdate(outcome.view);
-    if (result.SizeMismatch()) {
-        QMessageBox::warning(this, UiText(MainCaption()),
-                             UiText(FileSizeMessage(DisplayName(path), result)));
-    }
-}
-
-// --- saving the picture ----------------------------------------------------
-
-bool CSurfaceDlg::SavePicture(const QString& fileName) const
-{
-    return hasPicture && pictureView.save(fileName, "PNG");
-}
-
-void CSurfaceDlg::OnSaveImage()
-{
-    if (!hasPicture) {
-        QMessageBox::information(this, UiText(MainCaption()), UiText(NothingToSaveMessage()));
-        return;
-    }
-    QString fileName =
-        QFileDialog::getSaveFileName(this, UiText(SaveImageCaption()), QStringLiteral("hyt.png"),
-                                     UiText(SaveImageFilter()));
-    if (fileName.isEmpty())
-        return;
-    if (QFileInfo(fileName).suffix().isEmpty())
-        fileName += QStringLiteral(".png");
-    if (!SavePicture(fileName)) {
-        QMessageBox::warning(
-            this, UiText(MainCaption()),
-            UiText(SaveImageFailedMessage(QDir::toNativeSeparators(fileName).toStdString())));
-    }
 }
 
 // --- OK and Cancel ---------------------------------------------------------
@@ -536,10 +382,6 @@ void CSurfaceDlg::keyPressEvent(QKeyEvent* event)
     }
     if (event->key() == Qt::Key_Escape && plain) {
         OnCancel();
-        return;
-    }
-    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::AltModifier) {
-        ShowSystemMenu(mapToGlobal(QPoint(0, 0)));
         return;
     }
     QDialog::keyPressEvent(event);

@@ -8,10 +8,11 @@
 #include <QDialog>
 #include <QIcon>
 #include <QImage>
-#include <filesystem>
-#include <vector>
 
-#include "scene/DataFile.h"
+#include <memory>
+#include <string>
+
+#include "ui/PictureFile.h"
 #include "view/ViewerSession.h"
 
 class QCheckBox;
@@ -20,6 +21,7 @@ class QPushButton;
 
 namespace hyt {
 
+class DataFileList;
 class ScrollBarControl;
 class SortedComboBox;
 class SystemMenu;
@@ -30,7 +32,7 @@ class CSurfaceDlg : public QDialog {
   public:
     // session must outlive the window. The file list is built from the
     // process's current directory.
-    explicit CSurfaceDlg(ViewerSession& session, QWidget* parent = nullptr);
+    explicit CSurfaceDlg(ViewerSession& viewer, QWidget* parent = nullptr);
     ~CSurfaceDlg() override;
 
     // The picture area in client coordinates.
@@ -63,8 +65,8 @@ class CSurfaceDlg : public QDialog {
     void OnOK();
     void OnCancel();
 
-    // Writes the last picture as PNG; false if there is none or it failed.
-    bool SavePicture(const QString& fileName) const;
+    // Writes the last picture as PNG; not saved if there is none.
+    PictureSaveResult SavePicture(const QString& fileName) const;
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -81,6 +83,7 @@ class CSurfaceDlg : public QDialog {
     void BindMessages();
     void FillFileList();
     void ShowUpdate(const ViewUpdate& change);
+    void ShowWarning(const std::string& message);
     ScrollBarControl* BarControl(Bar bar) const;
     void ShowSystemMenu(const QPoint& globalPos);
     void KeepNormalSizeFixed();
@@ -89,8 +92,7 @@ class CSurfaceDlg : public QDialog {
     QImage pictureView; // over the session's picture, no copy
     bool hasPicture = false;
 
-    std::vector<DataFileEntry> dataFiles; // what each file-list entry came from
-    int shownFileIndex = -1;              // file-list entry of the last file loaded
+    std::unique_ptr<DataFileList> fileList; // what each file-list entry came from
 
     QIcon icon;
     SystemMenu* systemMenu = nullptr;

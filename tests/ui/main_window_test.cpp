@@ -30,14 +30,6 @@ namespace {
 
 const char* const kMandelbrot = "Mandelbrot";
 
-template <typename T> T* Control(const QWidget& dialog, const char* id)
-{
-    T* control = dialog.findChild<T*>(QString::fromLatin1(id));
-    if (!control)
-        qFatal("no control %s", id);
-    return control;
-}
-
 ScrollBarControl* ZoomBar(const CSurfaceDlg& d)
 {
     return Control<ScrollBarControl>(d, "IDC_ZOOM_BAR");
@@ -65,28 +57,12 @@ void Choose(SortedComboBox* combo, const QString& text)
     emit combo->activated(index);
 }
 
-QStringList Entries(const QComboBox* combo)
-{
-    QStringList entries;
-    for (int i = 0; i < combo->count(); ++i)
-        entries << combo->itemText(i);
-    return entries;
-}
-
 QAction* MenuEntry(QMenu* menu, const QString& text)
 {
     for (QAction* action : menu->actions())
         if (action->text() == text || action->text().startsWith(text + u'\t'))
             return action;
     return nullptr;
-}
-
-void ShowActive(CSurfaceDlg& dialog)
-{
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    dialog.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&dialog));
 }
 
 bool Near(const Vec3& a, const Vec3& b, double tolerance)

@@ -52,6 +52,7 @@ class PlatformTest : public QObject {
     void barWheelStepsLines();
     void barHasNoContextMenu();
     void comboSortsWithoutRegardToCase();
+    void bulkFillOrdersOtherwiseThanOneByOne();
     void typingInTheEditableComboChoosesNothing();
 };
 
@@ -174,6 +175,30 @@ void PlatformTest::comboSortsWithoutRegardToCase()
         shown << combo.itemText(i);
     // Equal texts keep the order in which they came.
     QCOMPARE(shown, (QStringList{"", "a", "b", "B", "Mandelbrot", "sin(y)*x"}));
+}
+
+void PlatformTest::bulkFillOrdersOtherwiseThanOneByOne()
+{
+    // The fill of a big folder and the one-by-one insertion must give the
+    // same list, ties included, each entry with its own data.
+    const QStringList names{"zeta", "Ábaco", "abaco", "ñu", "nube", "Nube",     "árbol", "b\uFFFDc",
+                            "",     "Oso",   "abaco", "N",  "ñ",    "sin(y)*x", "1x",    "_x"};
+    SortedComboBox oneByOne(ComboEdit::Editable);
+    SortedComboBox bulk(ComboEdit::Editable);
+    bulk.AddString(QStringLiteral("beta"), -1); // already listed before the fill
+    oneByOne.AddString(QStringLiteral("beta"), -1);
+    QList<ComboEntry> entries;
+    for (int i = 0; i < names.size(); ++i) {
+        oneByOne.AddString(names[i], i);
+        entries.append({names[i], i});
+    }
+    bulk.AddStrings(entries);
+    QCOMPARE(bulk.count(), oneByOne.count());
+    for (int i = 0; i < bulk.count(); ++i) {
+        QCOMPARE(bulk.itemText(i), oneByOne.itemText(i));
+        QCOMPARE(bulk.itemData(i), oneByOne.itemData(i));
+    }
+    QCOMPARE(bulk.currentIndex(), -1);
 }
 
 void PlatformTest::typingInTheEditableComboChoosesNothing()

@@ -1,8 +1,10 @@
 #include "ui_test_support.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QTest>
 #include <QTimer>
 #include <QtEndian>
 #include <cstring>
@@ -22,6 +24,22 @@ void OnNextModal(std::function<void(QWidget*)> action, QWidget* except)
         action(modal);
     });
     timer->start();
+}
+
+QStringList Entries(const QComboBox* combo)
+{
+    QStringList entries;
+    for (int i = 0; i < combo->count(); ++i)
+        entries << combo->itemText(i);
+    return entries;
+}
+
+void ShowActive(QWidget& dialog)
+{
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
 }
 
 QImage ShownPicture(hyt::CSurfaceDlg& dialog)
