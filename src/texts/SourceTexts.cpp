@@ -177,4 +177,19 @@ std::string CancelButtonText()
     return "Cancelar";
 }
 
+std::string OpenFileCaption()
+{
+    return "Abrir fichero de datos";
+}
+
+std::string OpenFileFilter()
+{
+    return "Ficheros de datos (*.hyt)";
+}
+
+std::string DropOnlyDataFileMessage()
+{
+    return "Aquí solo se puede soltar un fichero de datos, de extensión .hyt, cada vez.";
+}
+
 } // namespace hyt

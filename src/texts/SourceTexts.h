@@ -37,4 +37,11 @@ std::string YRangeLabel();
 std::string RangeToText();
 std::string CancelButtonText();
 
+// --- A data file from anywhere ----------------------------------------------
+std::string OpenFileCaption();
+// The file dialog's filter; its pattern is matched in any case.
+std::string OpenFileFilter();
+// Something dropped on the window that is not one data file.
+std::string DropOnlyDataFileMessage();
+
 } // namespace hyt

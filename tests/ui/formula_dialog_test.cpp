@@ -18,10 +18,7 @@ namespace {
 
 QLineEdit* Edit(const QWidget& dialog, const char* id)
 {
-    auto* edit = dialog.findChild<QLineEdit*>(QString::fromLatin1(id));
-    if (!edit)
-        qFatal("no field %s", id);
-    return edit;
+    return Control<QLineEdit>(dialog, id);
 }
 
 QString FaultShown(const QWidget& dialog)

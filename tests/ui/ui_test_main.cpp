@@ -13,5 +13,6 @@ int main(int argc, char** argv)
     failures += RunMainWindowTests(argc, argv);
     failures += RunWindowEdgesTests(argc, argv);
     failures += RunFormulaDialogTests(argc, argv);
+    failures += RunOpenSurfaceTests(argc, argv);
     return failures == 0 ? 0 : 1;
 }
