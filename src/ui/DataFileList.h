@@ -29,6 +29,9 @@ class DataFileList {
     // the edit field keeps its text.
     void Reread();
 
+    // The directory listed.
+    const std::filesystem::path& Folder() const { return dir; }
+
     // The list entry of the file at path, or -1: an entry whose file has the
     // same name in the directory listed.
     int IndexOf(const std::filesystem::path& path) const;

@@ -90,7 +90,9 @@ void CSurfaceDlg::OpenDataFileAtStart(const std::filesystem::path& path)
 
 void CSurfaceDlg::OnOpenFile()
 {
-    QFileDialog chooser(this, UiText(OpenFileCaption()), QDir::currentPath(),
+    // Where the file list looks: the folder of the last file opened.
+    QFileDialog chooser(this, UiText(OpenFileCaption()),
+                        QFile::decodeName(QByteArray::fromStdString(fileList->Folder().string())),
                         UiText(OpenFileFilter()));
     chooser.setAcceptMode(QFileDialog::AcceptOpen);
     chooser.setFileMode(QFileDialog::ExistingFile);
