@@ -8,8 +8,8 @@
 // Input layout (missing bytes read as zero):
 //   byte 0     bit 0 set: four little-endian doubles follow, x.low, x.high,
 //              y.low, y.high; clear: the default intervals -6..6
-//              bit 1 set: the formula goes through LoadFormula on a scene
-//              instead of SampleFormula
+//              bit 1 set: the formula is chosen in a viewer session that
+//              shows an example, instead of going through SampleFormula
 //   rest       the formula's text, byte for byte
 #include <algorithm>
 #include <array>
@@ -21,7 +21,7 @@
 #include <string_view>
 
 #include "FuzzInput.h"
-#include "formula/FormulaSurface.h"
+#include "formula/FormulaSource.h"
 #include "scene/SceneState.h"
 
 using namespace hyt;
@@ -30,7 +30,7 @@ using hyt::fuzz::Input;
 namespace {
 
 // Large records live outside the stack.
-SceneState scene;
+ViewerSession session;
 SceneState before;
 std::array<double, kVertexCount> heights;
 std::array<double, kVertexCount> heightsBefore;
@@ -96,15 +96,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     FormulaOutcome outcome;
     if (flags & 2) {
-        scene = SceneState();
-        FillWithPattern(scene.heights);
-        scene.zScale = 3.0;
-        before = scene;
-        outcome = LoadFormula(scene, text, x, y, nullptr);
+        session.ChooseExample("sin(y)*x");
+        session.BeginDrag({0, 0});
+        session.DragTo({17, -9});
+        session.EndDrag();
+        before = session.Scene();
+        const FormulaChoice choice = ChooseFormula(session, text, x, y);
+        outcome = choice.formula;
+        const SceneState& scene = session.Scene();
         if (!outcome.Ok()) {
+            HYT_CHECK(!choice.view.redrawn);
             HYT_CHECK(SameBits(scene.heights, before.heights));
-            HYT_CHECK(scene.zScale == 3.0 && scene.zoomLevel == before.zoomLevel);
+            HYT_CHECK(scene.zScale == before.zScale && scene.eye.x == before.eye.x);
         } else {
+            HYT_CHECK(choice.view.redrawn);
             HYT_CHECK(scene.zScale == outcome.zScale && scene.zoomLevel == kResetZoom);
             CheckSampled(outcome, scene.heights);
         }

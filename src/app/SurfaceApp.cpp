@@ -19,10 +19,12 @@ CSurfaceApp::CSurfaceApp(int& argc, char** argv) : application(argc, argv)
     InstallSpanishQtTranslations(application);
 }
 
-bool CSurfaceApp::InitInstance()
+bool CSurfaceApp::InitInstance(const std::filesystem::path& path)
 {
     ViewerSession session;
     CSurfaceDlg dialog(session);
+    if (!path.empty())
+        dialog.OpenDataFileAtStart(path);
     dialog.DoModal(); // OK, Cancel or failure: all end the program
     return false;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QApplication>
+#include <filesystem>
 
 #include "app/Display.h"
 
@@ -13,9 +14,10 @@ class CSurfaceApp {
     // cannot start.
     CSurfaceApp(int& argc, char** argv);
 
-    // Runs the main window modally and returns false once it has ended:
-    // there is nothing more to do, and the process ends.
-    bool InitInstance();
+    // Runs the main window modally, first drawing the data file at path if
+    // one is given, and returns false once it has ended: there is nothing
+    // more to do, and the process ends.
+    bool InitInstance(const std::filesystem::path& path = {});
 
   private:
     PlatformStartGuard startGuard; // made before the application, which it watches

@@ -1,5 +1,6 @@
-// hyt: the viewer. It saves nothing but the pictures the user asks for.
-// --help and --version answer without a display.
+// hyt [FICHERO.hyt]: the viewer, drawing the data file named if any. It
+// saves nothing but the pictures the user asks for. --help and --version
+// answer without a display.
 #include <cstdio>
 
 #include "app/CommandLine.h"
@@ -24,10 +25,9 @@ int main(int argc, char** argv)
     case hyt::Request::Run:
         break;
     }
-    // The viewer opens no file named on its command line.
-    if (!line.operands.empty()) {
-        std::fprintf(stderr, "%s\n",
-                     hyt::ViewerUnknownArgumentMessage(line.operands.front()).c_str());
+    // One data file at most, which the window draws as it opens.
+    if (line.operands.size() > 1) {
+        std::fprintf(stderr, "%s\n", hyt::ViewerUnknownArgumentMessage(line.operands[1]).c_str());
         return 2;
     }
     if (!hyt::DisplayAvailable()) {
@@ -35,6 +35,7 @@ int main(int argc, char** argv)
         return 1;
     }
     hyt::CSurfaceApp app(argc, argv);
-    app.InitInstance();
+    app.InitInstance(line.operands.empty() ? std::filesystem::path()
+                                           : std::filesystem::path(line.operands.front()));
     return 0;
 }

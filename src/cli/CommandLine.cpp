@@ -3,11 +3,13 @@
 #include <array>
 #include <cstdio>
 #include <functional>
+#include <utility>
 
 #include <QByteArray>
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QLocale>
 
 #include "base/ScrollCodes.h"
 #include "cli/OutputFile.h"
@@ -42,9 +44,13 @@ struct SourceOption {
     const char* valueName;
     Source (*make)(std::string value);
 };
-constexpr std::array<SourceOption, 2> kSourceOptions = {{
+constexpr std::array<SourceOption, 3> kSourceOptions = {{
     {"example", "ETIQUETA", [](std::string label) -> Source { return ExampleSource{label}; }},
     {"file", "FICHERO", [](std::string path) -> Source { return FileSource{path}; }},
+    {"formula", "FÓRMULA",
+     [](std::string text) -> Source {
+         return FormulaSource{text, {}, {}};
+     }},
 }};
 
 std::optional<int> ParseInteger(const QString& text)
@@ -54,6 +60,21 @@ std::optional<int> ParseInteger(const QString& text)
     if (!ok)
         return std::nullopt;
     return value;
+}
+
+// "A,B": two numbers in the C locale. Whether they make an interval is the
+// formula's to say, with the other faults of a formula.
+std::optional<FormulaRange> ParseRange(const QString& text)
+{
+    const QStringList parts = text.split(u',');
+    if (parts.size() != 2)
+        return std::nullopt;
+    bool lowOk = false, highOk = false;
+    const FormulaRange range{QLocale::c().toDouble(parts[0].trimmed(), &lowOk),
+                             QLocale::c().toDouble(parts[1].trimmed(), &highOk)};
+    if (!lowOk || !highOk)
+        return std::nullopt;
+    return range;
 }
 
 std::optional<Action> ParseAction(ActionKind kind, const QString& text)
@@ -144,9 +165,12 @@ Parsed ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption out("out", {}, "IMAGEN.png");
     const QCommandLineOption saveHyt("save-hyt", {}, "FICHERO");
     const QCommandLineOption info("info");
+    const QCommandLineOption xRange("x-range", {}, "A,B");
+    const QCommandLineOption yRange("y-range", {}, "A,B");
     QList<QCommandLineOption> options{help,  version, zoom,    distance, drag,
                                       plain, out,     saveHyt, info};
     options.append(sources);
+    options << xRange << yRange;
 
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
@@ -168,7 +192,7 @@ Parsed ParseCommandLine(const QStringList& arguments)
     if (!parser.positionalArguments().isEmpty())
         return fail(UnexpectedArgumentMessage(Bytes(parser.positionalArguments().first())));
     QList<QCommandLineOption> once = sources;
-    once << out << saveHyt;
+    once << out << saveHyt << xRange << yRange;
     for (const QCommandLineOption& option : once) {
         if (parser.values(option).size() > 1)
             return fail(RepeatedOptionMessage(Dashed(option)));
@@ -204,6 +228,18 @@ Parsed ParseCommandLine(const QStringList& arguments)
     for (const QCommandLineOption* option : {&out, &saveHyt}) {
         if (parser.isSet(*option) && parser.value(*option).isEmpty())
             return fail(MissingOutputNameMessage(Dashed(*option)));
+    }
+    for (const auto& [option, field] :
+         {std::pair{&xRange, &FormulaSource::x}, std::pair{&yRange, &FormulaSource::y}}) {
+        if (!parser.isSet(*option))
+            continue;
+        auto* formula = std::get_if<FormulaSource>(&request.source);
+        if (!formula)
+            return fail(RangeWithoutFormulaMessage(Dashed(*option)));
+        const std::optional<FormulaRange> range = ParseRange(parser.value(*option));
+        if (!range)
+            return fail(BadRangeMessage(Dashed(*option), Bytes(parser.value(*option))));
+        formula->*field = *range;
     }
 
     // The parser keeps each option's values apart; its list of the names

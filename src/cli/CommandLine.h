@@ -9,6 +9,8 @@
 
 #include <QStringList>
 
+#include "formula/FormulaSurface.h"
+
 namespace hyt {
 
 constexpr int kExitOk = 0;
@@ -22,7 +24,12 @@ struct ExampleSource {
 struct FileSource {
     std::string path;
 };
-using Source = std::variant<ExampleSource, FileSource>;
+struct FormulaSource {
+    std::string formula;
+    FormulaRange x; // --x-range, or -6..6
+    FormulaRange y; // --y-range, or -6..6
+};
+using Source = std::variant<ExampleSource, FileSource, FormulaSource>;
 
 enum class ActionKind { Zoom, Distance, Drag };
 

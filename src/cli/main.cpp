@@ -29,6 +29,7 @@
 #include "base/Version.h"
 #include "cli/CommandLine.h"
 #include "cli/OutputFile.h"
+#include "formula/FormulaSource.h"
 #include "render/SurfaceRenderer.h"
 #include "scene/DataFile.h"
 #include "scene/Examples.h"
@@ -200,6 +201,17 @@ bool ChooseSource(ViewerSession& session, const Source& source)
             return false;
         }
         session.ChooseExample(example->label);
+        return true;
+    }
+    if (const auto* formula = std::get_if<FormulaSource>(&source)) {
+        const FormulaChoice choice =
+            ChooseFormula(session, formula->formula, formula->x, formula->y);
+        if (!choice.Ok()) {
+            Complain(FormulaRefusedMessage(choice.formula.error));
+            return false;
+        }
+        if (choice.formula.nonFinite > 0)
+            Complain(FormulaNonFiniteWarning(choice.formula.nonFinite));
         return true;
     }
     const std::string& path = std::get<FileSource>(source).path;

@@ -53,6 +53,12 @@ int SortedComboBox::Compare(const QString& a, const QString& b) const
     return collator.compare(a, b);
 }
 
+void SortedComboBox::showPopup()
+{
+    emit DroppingDown();
+    QComboBox::showPopup();
+}
+
 int SortedComboBox::AddString(const QString& text, const QVariant& itemData)
 {
     int index = 0;

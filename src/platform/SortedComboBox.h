@@ -39,6 +39,13 @@ class SortedComboBox : public QComboBox {
     // Negative, zero or positive as a sorts before, with or after b.
     int Compare(const QString& a, const QString& b) const;
 
+    // Emits DroppingDown, then drops the list down: what it shows may be
+    // brought up to date first.
+    void showPopup() override;
+
+  signals:
+    void DroppingDown();
+
   protected:
     void wheelEvent(QWheelEvent* event) override;
 

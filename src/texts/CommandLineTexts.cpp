@@ -6,6 +6,7 @@
 #include "base/ScrollCodes.h"
 #include "render/Canvas.h"
 #include "scene/Examples.h"
+#include "texts/SourceTexts.h"
 #include "texts/Texts.h"
 
 namespace hyt {
@@ -60,7 +61,8 @@ std::string RenderHelpText()
     std::string labels;
     for (const ExampleSurface& example : kExamples)
         labels += "                         " + std::string(example.label) + "\n";
-    return "Uso: hyt-render (--example ETIQUETA | --file FICHERO) [ACCIÓN]... [--plain]\n"
+    return "Uso: hyt-render (--example ETIQUETA | --file FICHERO | --formula FÓRMULA\n"
+           "                [--x-range A,B] [--y-range A,B]) [ACCIÓN]... [--plain]\n"
            "                [--out IMAGEN.png|-] [--save-hyt FICHERO|-] [--info]\n"
            "     hyt-render --help | --version\n"
            "\n"
@@ -74,6 +76,13 @@ std::string RenderHelpText()
            labels + "  --file FICHERO       Dibuja el fichero de datos FICHERO (" +
            std::to_string(kDataFileSize) +
            " bytes).\n"
+           "  --formula FÓRMULA    Dibuja z = FÓRMULA, muestreada como los ejemplos, con la\n"
+           "                       notación de sus etiquetas: x, y, números, + - * / ^,\n"
+           "                       paréntesis y sin cos tan asin acos atan sinh cosh tanh\n"
+           "                       asinh acosh atanh exp ln log log10 log2 sqrt abs sign\n"
+           "                       atan2(a, b) min(...) max(...) pi().\n"
+           "  --x-range A,B        Con --formula, el intervalo de x (filas); si no, -6,6.\n"
+           "  --y-range A,B        Con --formula, el intervalo de y (columnas); si no, -6,6.\n"
            "  --plain              Dibuja sin color (rojo liso).\n"
            "  --out IMAGEN.png     Escribe la imagen de " +
            shown +
@@ -100,13 +109,14 @@ std::string RenderHelpText()
            "                       derecha y DY hacia abajo (enteros).\n"
            "\n"
            "Estado de salida: 0 si todo se ha hecho; 1 si no se ha podido escribir una\n"
-           "salida; 2 si la línea de órdenes, la etiqueta o el fichero de datos no sirven\n"
-           "o una salida escribiría sobre la entrada o sobre la otra salida (entonces no\n"
-           "se escribe nada).\n"
+           "salida; 2 si la línea de órdenes, la etiqueta, la fórmula (se dice dónde\n"
+           "falla) o el fichero de datos no sirven o una salida escribiría sobre la\n"
+           "entrada o sobre la otra salida (entonces no se escribe nada).\n"
            "\n"
            "Ejemplos:\n"
            "  hyt-render --example Mandelbrot --drag 40,-20 --out mandelbrot.png --info\n"
-           "  hyt-render --file superficie.hyt --plain --distance 60 --zoom 30 --out - > sup.png\n";
+           "  hyt-render --file superficie.hyt --plain --distance 60 --zoom 30 --out - > sup.png\n"
+           "  hyt-render --formula 'x*exp(-x^2-y^2)' --x-range -2,2 --y-range -2,2 --out f.png\n";
 }
 
 std::string UnknownOptionMessage(const std::string& option)
@@ -177,6 +187,17 @@ std::string BadActionValueMessage(const std::string& option, const std::string& 
     return "valor no válido para " + option + ": " + Quoted(value) + " (se espera " + wanted + ")";
 }
 
+std::string BadRangeMessage(const std::string& option, const std::string& value)
+{
+    return "valor no válido para " + option + ": " + Quoted(value) +
+           " (se espera A,B, dos números, A menor que B)";
+}
+
+std::string RangeWithoutFormulaMessage(const std::string& option)
+{
+    return option + " solo vale con --formula";
+}
+
 std::string UnknownExampleMessage(const std::string& label)
 {
     std::string message = "ejemplo desconocido: " + Quoted(label);
@@ -222,6 +243,16 @@ std::string InputSizeWarning(const std::string& file, const DataFileResult& resu
 std::string NonFiniteHeightsWarning(const std::string& file, int count)
 {
     return "aviso: en el fichero " + Quoted(file) + ", " + NonFiniteHeightsRemark(count) + ".";
+}
+
+std::string FormulaRefusedMessage(const FormulaError& error)
+{
+    return FormulaFaultText(error) + ".";
+}
+
+std::string FormulaNonFiniteWarning(int count)
+{
+    return "aviso: en la superficie de la fórmula, " + NonFiniteHeightsRemark(count) + ".";
 }
 
 std::string WriteFailedMessage(const std::string& file, int error)

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "formula/FormulaSurface.h"
 #include "scene/DataFile.h"
 
 namespace hyt {
@@ -35,6 +36,11 @@ enum class ActionValue { ZoomLevel, Distance, DragStep };
 std::string BadActionValueMessage(const std::string& option, const std::string& value,
                                   ActionValue expected);
 
+// --x-range or --y-range: a value that is not two numbers, or an interval
+// given without a formula.
+std::string BadRangeMessage(const std::string& option, const std::string& value);
+std::string RangeWithoutFormulaMessage(const std::string& option);
+
 // Lists the five labels and, when one equals label but for case, names it.
 std::string UnknownExampleMessage(const std::string& label);
 
@@ -49,6 +55,11 @@ std::string SameOutputFileMessage(const std::string& first, const std::string& s
 std::string InputUnreadableMessage(const std::string& file, const DataFileResult& result);
 std::string InputSizeWarning(const std::string& file, const DataFileResult& result);
 std::string NonFiniteHeightsWarning(const std::string& file, int count);
+
+// --- The formula ------------------------------------------------------------------
+// What is wrong with it and where (positions counted from 1).
+std::string FormulaRefusedMessage(const FormulaError& error);
+std::string FormulaNonFiniteWarning(int count);
 
 // --- Writing --------------------------------------------------------------------
 // file "-" is standard output; error is an errno value.

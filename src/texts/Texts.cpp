@@ -249,10 +249,12 @@ std::string FileLoadedMessage(const std::string& fileName, const DataFileResult&
 
 std::string ViewerHelpText()
 {
-    return "Uso: hyt [OPCIÓN]\n"
+    return "Uso: hyt [OPCIÓN] [FICHERO.hyt]\n"
            "Representa en perspectiva una función z = f(x, y) dada por 10000 alturas sobre una\n"
            "rejilla de 100 x 100. La ventana ofrece cinco ejemplos y los ficheros .hyt de la\n"
-           "carpeta en que se inicia.\n"
+           "carpeta en que se inicia. Con FICHERO.hyt, lo dibuja al abrirse y lista los de su\n"
+           "carpeta. En la ventana, Ctrl+O abre otro fichero, Ctrl+F dibuja una fórmula\n"
+           "propia, y se puede soltar sobre ella un fichero .hyt.\n"
            "\n"
            "  --help     muestra esta ayuda y termina\n"
            "  --version  muestra la versión y termina\n";

@@ -22,13 +22,49 @@ bool IsGone(const DataFileResult& result)
 
 DataFileList::DataFileList(SortedComboBox* list) : combo(list) {}
 
-void DataFileList::Fill(const std::filesystem::path& dir)
+void DataFileList::Fill(const std::filesystem::path& folder)
 {
-    files = ListDataFiles(dir);
+    dir = folder;
+    Show(ListDataFiles(dir));
+    combo->setCurrentIndex(-1);
+}
+
+void DataFileList::Reread()
+{
+    const DataFileEntry* current = EntryAt(combo->currentIndex());
+    const std::filesystem::path chosen = current ? current->path : std::filesystem::path();
+    const QString typed = combo->currentText();
+    Show(ListDataFiles(dir));
+    combo->setCurrentIndex(chosen.empty() ? -1 : IndexOf(chosen));
+    if (combo->isEditable())
+        combo->setEditText(typed);
+}
+
+int DataFileList::IndexOf(const std::filesystem::path& path) const
+{
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (files[i].path.filename() == path.filename())
+            return combo->findData(int(i));
+    }
+    return -1;
+}
+
+void DataFileList::Show(std::vector<DataFileEntry> listed)
+{
+    // The file on screen keeps its mark if it is listed again.
+    const std::filesystem::path shown = shownFile >= 0 && std::size_t(shownFile) < files.size()
+                                            ? files[std::size_t(shownFile)].path
+                                            : std::filesystem::path();
+    files = std::move(listed);
+    shownFile = -1;
     QList<ComboEntry> entries;
     entries.reserve(qsizetype(files.size()));
-    for (std::size_t i = 0; i < files.size(); ++i)
+    for (std::size_t i = 0; i < files.size(); ++i) {
         entries.append({QString::fromStdString(files[i].name), int(i)});
+        if (!shown.empty() && files[i].path == shown)
+            shownFile = int(i);
+    }
+    combo->clear();
     combo->AddStrings(std::move(entries));
 }
 

@@ -1,8 +1,9 @@
 // DataFileList: the entries of the file list IDC_FILE_COMBO. It lists the
-// data files of a directory once, in the list's order, and remembers for each
+// data files of one directory, in the list's order, and remembers for each
 // entry the file it came from, so that an entry whose name is not valid UTF-8
 // still opens its own file. It also keeps the list in step with what loading
-// an entry found: the file on screen, and files that have gone.
+// an entry found (the file on screen, and files that have gone) and with the
+// directory itself, read again whenever the list drops down.
 #pragma once
 
 #include <filesystem>
@@ -19,8 +20,21 @@ class DataFileList {
   public:
     explicit DataFileList(SortedComboBox* list);
 
-    // Lists the data files of dir: one sort, one fill. No entry is current.
+    // Lists the data files of dir instead of what was listed: one sort, one
+    // fill. No entry is current.
     void Fill(const std::filesystem::path& dir);
+
+    // Reads the directory again: files made since appear, files gone leave.
+    // The current entry stays current while its file is still listed, and
+    // the edit field keeps its text.
+    void Reread();
+
+    // The directory listed.
+    const std::filesystem::path& Folder() const { return dir; }
+
+    // The list entry of the file at path, or -1: an entry whose file has the
+    // same name in the directory listed.
+    int IndexOf(const std::filesystem::path& path) const;
 
     // The file behind the list entry at index, or null.
     const DataFileEntry* EntryAt(int index) const;
@@ -41,6 +55,9 @@ class DataFileList {
 
   private:
     SortedComboBox* combo;
+    void Show(std::vector<DataFileEntry> listed);
+
+    std::filesystem::path dir;        // the directory listed
     std::vector<DataFileEntry> files; // an entry's data is its index here
     int shownFile = -1;               // index into files of the file on screen
 };

@@ -9,6 +9,7 @@ inline constexpr int IDS_ABOUT_MENU = 101;
 inline constexpr int IDD_MAIN = 102;
 inline constexpr int IDI_MAIN = 128;
 inline constexpr int IDD_INSTRUCTIONS = 131;
+inline constexpr int IDD_FORMULA = 132;
 
 inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;
@@ -25,5 +26,7 @@ inline constexpr int IDC_FILE_COMBO = 1018;
 // all mean IDM_ABOUT.
 inline constexpr unsigned IDM_ABOUT = 0x10;
 inline constexpr unsigned IDM_SAVE_IMAGE = 0x20;
+inline constexpr unsigned IDM_OPEN_FILE = 0x30;
+inline constexpr unsigned IDM_FORMULA = 0x40;
 
 } // namespace hyt

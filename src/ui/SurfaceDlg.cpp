@@ -88,6 +88,10 @@ QRect CSurfaceDlg::PictureRect()
 //   F1, the help command                       OnInstructionsButton
 //   wheel over the picture                     OnMouseWheel          (wheelEvent)
 //   Ctrl+S, system-menu IDM_SAVE_IMAGE         OnSaveImage
+//   Ctrl+O, system-menu IDM_OPEN_FILE          OnOpenFile            (BindSourceMessages)
+//   Ctrl+F, system-menu IDM_FORMULA            OnFormula             (BindSourceMessages)
+//   IDC_FILE_COMBO about to drop down          OnFileListDropDown    (BindSourceMessages)
+//   a drop on the window                       OnDropFiles           (dropEvent)
 //
 // The desktop draws the window's icon while it is dragged, and the window has
 // no horizontal bar: neither needs an entry.
@@ -113,17 +117,19 @@ void CSurfaceDlg::BindMessages()
     // takes the Space, and the menu opens whatever has the focus.
     connect(new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this), &QShortcut::activated, this,
             [this] { ShowSystemMenu(mapToGlobal(QPoint(0, 0))); });
+    BindSourceMessages();
 }
 
 bool CSurfaceDlg::OnInitDialog()
 {
     // The system menu: the closing separator and the About entry, and our
-    // save entry in its own group just before them.
+    // own entries in a group just before them.
     const QString aboutText = UiText(AboutMenuText());
     if (!aboutText.isEmpty()) {
         QAction* closingSeparator = systemMenu->AppendSeparator();
         systemMenu->AppendMenu(IDM_ABOUT, aboutText);
         systemMenu->InsertSeparator(closingSeparator);
+        InsertSourceMenuEntries(closingSeparator);
         systemMenu->InsertMenu(closingSeparator, IDM_SAVE_IMAGE, UiText(SaveImageMenuText()))
             ->setEnabled(false);
     }
@@ -196,6 +202,10 @@ void CSurfaceDlg::OnSysCommand(unsigned command, long long /*parameter*/)
     }
     if (id == IDM_SAVE_IMAGE) {
         OnSaveImage();
+        return;
+    }
+    if (id == IDM_OPEN_FILE || id == IDM_FORMULA) {
+        id == IDM_OPEN_FILE ? OnOpenFile() : OnFormula();
         return;
     }
     if (id == SC_MAXIMIZE) // the fixed size would forbid it

@@ -9,9 +9,13 @@
 #include <QIcon>
 #include <QImage>
 
+#include <QList>
+#include <QUrl>
+#include <filesystem>
 #include <memory>
 #include <string>
 
+#include "ui/FormulaDlg.h"
 #include "ui/PictureFile.h"
 #include "view/ViewerSession.h"
 
@@ -64,6 +68,18 @@ class CSurfaceDlg : public QDialog {
     void OnSaveImage();
     void OnOK();
     void OnCancel();
+    // The surfaces from beyond the lists (SurfaceDlgSources.cpp).
+    void OnOpenFile();
+    void OnFormula();
+    void OnFileListDropDown();
+    void OnDropFiles(const QList<QUrl>& urls);
+
+    // Draws the data file at path as if it had been chosen from the file
+    // list, which then lists the file's folder; a file that cannot be read
+    // is told about as there. AtStart: once the window runs, so that a
+    // message shows over it.
+    void OpenDataFile(const std::filesystem::path& path);
+    void OpenDataFileAtStart(const std::filesystem::path& path);
 
     // Writes the last picture as PNG; not saved if there is none.
     PictureSaveResult SavePicture(const QString& fileName) const;
@@ -77,11 +93,15 @@ class CSurfaceDlg : public QDialog {
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void CreateControls();
     void BindMessages();
     void FillFileList();
+    void BindSourceMessages();
+    void InsertSourceMenuEntries(QAction* before);
     void ShowUpdate(const ViewUpdate& change);
     void ShowWarning(const std::string& message);
     ScrollBarControl* BarControl(Bar bar) const;
@@ -108,6 +128,8 @@ class CSurfaceDlg : public QDialog {
     SortedComboBox* fileCombo = nullptr;
 
     int wheelRemainder = 0; // wheel angle not yet turned into "Z" line steps
+
+    FormulaEntries formulaEntries; // what the formula dialog shows when it opens
 };
 
 } // namespace hyt

@@ -63,6 +63,17 @@ FileOutcome ViewerSession::ChooseFile(const std::filesystem::path& path)
     return outcome;
 }
 
+ViewUpdate ViewerSession::ChooseSurface(const SurfaceLoader& load)
+{
+    ViewUpdate update;
+    BarRecorder bars(update);
+    if (!load(*scene, bars))
+        return {};
+    hasSource = true;
+    update.redrawn = Redraw().redrawn;
+    return update;
+}
+
 ViewUpdate ViewerSession::BarMessage(Bar bar, ScrollCode code, unsigned position)
 {
     const std::optional<int> shown = ScrollBarStep(*scene, bar, code, position);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -41,7 +42,7 @@ struct ViewUpdate {
 };
 
 struct FileOutcome {
-    DataFileResult file; // a failed read leaves the scene and the picture as they were
+    DataFileResult file;      // a failed read leaves the scene and the picture as they were
     int nonFiniteHeights = 0; // of a file read: heights that are NaN or infinite
     ViewUpdate view;
 };
@@ -57,6 +58,13 @@ class ViewerSession {
     // view and counts as a source, as the example list would.
     ViewUpdate ChooseExample(std::string_view label);
     FileOutcome ChooseFile(const std::filesystem::path& path);
+
+    // A source the core does not know, such as the user's formula (see
+    // formula/FormulaSource.h). load either resets the view through the bars
+    // it is given, sets zScale and the heights, and returns true; or returns
+    // false having touched nothing, and then the picture stays as it was too.
+    using SurfaceLoader = std::function<bool(SceneState& scene, BarDisplay& bars)>;
+    ViewUpdate ChooseSurface(const SurfaceLoader& load);
 
     // A "Z" or "P" bar message; every one redraws, even one that changed
     // nothing.

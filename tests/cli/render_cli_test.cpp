@@ -173,6 +173,85 @@ TEST_F(RenderCliTest, SavedHeightsAreExactlyThoseOfEachGenerator)
     }
 }
 
+TEST_F(RenderCliTest, AFormulaWritingAnExampleGivesItsHeightsAndView)
+{
+    // The label typed with the example's own intervals; the default
+    // intervals are -6,6.
+    const struct {
+        std::vector<std::string> formula;
+        const char* label;
+    } rows[] = {
+        {{"--formula", "sin(x)*sin(y)", "--x-range", "-9,9", "--y-range", "-9,9"}, "sin(x)*sin(y)"},
+        {{"--formula", "sin(sqrt(x*x+y*y))"}, "sin(sqrt(x*x+y*y))"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        std::vector<std::string> formula = row.formula;
+        formula.insert(formula.end(), {"--drag", "30,-12", "--save-hyt", "out/f.hyt", "--info"});
+        const Outcome drawn = Run(formula);
+        ASSERT_EQ(drawn.status, 0) << drawn.err;
+        EXPECT_EQ(drawn.err, "");
+        const Outcome example =
+            Run({"--example", row.label, "--drag", "30,-12", "--save-hyt", "out/e.hyt", "--info"});
+        ASSERT_EQ(example.status, 0) << example.err;
+
+        const std::vector<double> heights = DecodeHeights(ReadAll(dir / "out" / "f.hyt"));
+        const std::vector<double> expected = DecodeHeights(ReadAll(dir / "out" / "e.hyt"));
+        ASSERT_EQ(heights.size(), std::size_t(kVertexCount));
+        ASSERT_EQ(expected.size(), std::size_t(kVertexCount));
+        for (int k = 0; k < kVertexCount; ++k)
+            ASSERT_NEAR(heights[k], expected[k], 1e-9) << "vertex " << k;
+
+        // The same view; only the height scale is the formula's own, which
+        // makes the heights span 30 model units.
+        auto info = ParseInfo(drawn.out);
+        const auto exampleInfo = ParseInfo(example.out);
+        for (const char* name : {"eye", "up", "right", "zoomLevel", "distance", "order"})
+            EXPECT_EQ(info[name], exampleInfo.at(name)) << name;
+        ASSERT_EQ(info["zScale"].size(), 1u);
+        ASSERT_EQ(info["maxHeight"].size(), 1u);
+        EXPECT_NEAR(info["zScale"][0] * (info["maxHeight"][0] - info["minHeight"][0]), 30.0, 1e-9);
+    }
+}
+
+TEST_F(RenderCliTest, AFormulaThatCannotBeDrawnSaysWhereAndWritesNothing)
+{
+    const struct {
+        std::vector<std::string> arguments;
+        const char* saying;
+    } rows[] = {
+        {{"--formula", "sqrt(x*x+y*y"}, "al final, tras el carácter 12"},
+        {{"--formula", "sin(x)*z"}, "en el carácter 8"},
+        {{"--formula", "2x"}, "en el carácter 2"},
+        {{"--formula", ""}, "la fórmula está vacía"},
+        {{"--formula", "x", "--x-range", "3,3"}, "el intervalo de x no sirve"},
+        {{"--formula", "x", "--y-range", "-1,-inf"}, "el intervalo de y no sirve"},
+        {{"--formula", "x", "--x-range", "1"}, "--x-range"},
+        {{"--formula", "x", "--y-range", "a,b"}, "--y-range"},
+        {{"--formula", "x", "--x-range", "0,1", "--x-range", "0,2"}, "--x-range"},
+        {{"--example", "Mandelbrot", "--y-range", "0,1"}, "--y-range solo vale con --formula"},
+        {{"--formula", "x", "--example", "Mandelbrot"}, "--formula"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.arguments));
+        std::vector<std::string> arguments = {"--out", "out/p.png", "--save-hyt", "out/h.hyt",
+                                              "--info"};
+        arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
+        const Outcome run = Run(arguments);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_NE(run.err.find(row.saying), std::string::npos) << run.err;
+        EXPECT_TRUE(OutputFiles().empty());
+    }
+
+    // Heights that are not numbers are drawn without them, with a warning.
+    const Outcome nan = Run({"--formula", "ln(x)", "--x-range", "-2,2", "--out", "out/p.png"});
+    EXPECT_EQ(nan.status, 0);
+    EXPECT_EQ(nan.err, "hyt-render: aviso: en la superficie de la fórmula, 5000 de sus 10000 "
+                       "alturas no son números finitos y no se dibujan.\n");
+}
+
 TEST_F(RenderCliTest, SavedHeightsMatchWorkedVertexValues)
 {
     const fs::path saved = dir / "out" / "mandelbrot.hyt";
@@ -791,7 +870,7 @@ TEST_F(RenderCliTest, HelpIsSpanishAndListsLabelsActionsAndExamples)
     int examples = 0;
     for (std::string line; std::getline(lines, line);)
         examples += line.rfind("  hyt-render --", 0) == 0;
-    EXPECT_EQ(examples, 2);
+    EXPECT_EQ(examples, 3); // an example, a data file, a formula
 }
 
 TEST_F(RenderCliTest, EveryOptionTheHelpListsWorks)
@@ -806,6 +885,9 @@ TEST_F(RenderCliTest, EveryOptionTheHelpListsWorks)
     const std::map<std::string, std::vector<std::string>> tries = {
         {"--example", example},
         {"--file", {"--file", "ramp.hyt"}},
+        {"--formula", {"--formula", "x*y"}},
+        {"--x-range", {"--formula", "x*y", "--x-range", "-1,2"}},
+        {"--y-range", {"--formula", "x*y", "--y-range", "-1,2"}},
         {"--zoom", with({"--zoom", "5"})},
         {"--distance", with({"--distance", "40"})},
         {"--drag", with({"--drag", "-3,4"})},

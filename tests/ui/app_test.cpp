@@ -46,6 +46,7 @@ class AppTest : public QObject {
     void answersOnlyWithADisplay();
     void noDisplayAbortsWithAParagraph_data();
     void noDisplayAbortsWithAParagraph();
+    void offscreenNoLongerStarts_data();
     void offscreenNoLongerStarts();
 };
 
@@ -61,8 +62,11 @@ void AppTest::answersOnlyWithADisplay_data()
                                << "";
     QTest::newRow("an unknown option") << QStringList{"--zoom"} << 2 << ""
                                        << "«--zoom»";
-    QTest::newRow("a name it cannot open yet") << QStringList{"x.hyt"} << 2 << ""
-                                               << "«x.hyt»";
+    QTest::newRow("two data files") << QStringList{"x.hyt", "y.hyt"} << 2 << ""
+                                    << "«y.hyt»";
+    // One data file is opened in the window, which needs a display.
+    QTest::newRow("a data file") << QStringList{"x.hyt"} << 1 << ""
+                                 << "no hay ninguna pantalla";
 }
 
 void AppTest::answersOnlyWithADisplay()
@@ -95,15 +99,24 @@ void AppTest::noDisplayAbortsWithAParagraph()
     QVERIFY2(run.err.contains(QStringLiteral("no hay ninguna pantalla")), qPrintable(run.err));
 }
 
+void AppTest::offscreenNoLongerStarts_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("no file") << QStringList{};
+    // The file is reported in the window, which stays open.
+    QTest::newRow("a file that is not there") << QStringList{"falta.hyt"};
+}
+
 void AppTest::offscreenNoLongerStarts()
 {
+    QFETCH(QStringList, args);
     // A platform without a display opens the window and keeps it open.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     QProcess viewer;
     viewer.setProcessEnvironment(environment);
     viewer.setWorkingDirectory(QDir::tempPath());
-    viewer.start(QStringLiteral(HYT_VIEWER), {});
+    viewer.start(QStringLiteral(HYT_VIEWER), args);
     QVERIFY(viewer.waitForStarted());
     QVERIFY2(!viewer.waitForFinished(1500), qPrintable(viewer.readAllStandardError()));
     viewer.kill();

@@ -12,5 +12,7 @@ int main(int argc, char** argv)
     int failures = RunDialogsTests(argc, argv);
     failures += RunMainWindowTests(argc, argv);
     failures += RunWindowEdgesTests(argc, argv);
+    failures += RunFormulaDialogTests(argc, argv);
+    failures += RunOpenSurfaceTests(argc, argv);
     return failures == 0 ? 0 : 1;
 }

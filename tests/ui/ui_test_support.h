@@ -62,3 +62,5 @@ QByteArray DataFileBytes(int count, double first);
 int RunDialogsTests(int argc, char** argv);
 int RunMainWindowTests(int argc, char** argv);
 int RunWindowEdgesTests(int argc, char** argv);
+int RunFormulaDialogTests(int argc, char** argv);
+int RunOpenSurfaceTests(int argc, char** argv);
