@@ -25,6 +25,12 @@ void Complain(const std::string& line)
 namespace {
 
 // Arguments arrive as Latin-1, one character per byte: back to bytes.
+// The option's value placeholder, for the parser.
+QString ValueName(const char* option)
+{
+    return QString::fromStdString(OptionValueName(option));
+}
+
 std::string Bytes(const QString& text)
 {
     const QByteArray bytes = text.toLatin1();
@@ -41,16 +47,12 @@ std::string Dashed(const QCommandLineOption& option)
 // here and an alternative to Source (and its case where the run chooses it).
 struct SourceOption {
     const char* name;
-    const char* valueName;
     Source (*make)(std::string value);
 };
 constexpr std::array<SourceOption, 3> kSourceOptions = {{
-    {"example", "ETIQUETA", [](std::string label) -> Source { return ExampleSource{label}; }},
-    {"file", "FICHERO", [](std::string path) -> Source { return FileSource{path}; }},
-    {"formula", "FÓRMULA",
-     [](std::string text) -> Source {
-         return FormulaSource{text, {}, {}};
-     }},
+    {"example", [](std::string label) -> Source { return ExampleSource{label}; }},
+    {"file", [](std::string path) -> Source { return FileSource{path}; }},
+    {"formula", [](std::string text) -> Source { return FormulaSource{text, {}, {}}; }},
 }};
 
 std::optional<int> ParseInteger(const QString& text)
@@ -157,16 +159,16 @@ Parsed ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption version(QStringList{"v", "version"});
     QList<QCommandLineOption> sources;
     for (const SourceOption& row : kSourceOptions)
-        sources.append(QCommandLineOption(row.name, {}, row.valueName));
-    const QCommandLineOption zoom("zoom", {}, "N");
-    const QCommandLineOption distance("distance", {}, "D");
-    const QCommandLineOption drag("drag", {}, "DX,DY");
+        sources.append(QCommandLineOption(row.name, {}, ValueName(row.name)));
+    const QCommandLineOption zoom("zoom", {}, ValueName("zoom"));
+    const QCommandLineOption distance("distance", {}, ValueName("distance"));
+    const QCommandLineOption drag("drag", {}, ValueName("drag"));
     const QCommandLineOption plain("plain");
-    const QCommandLineOption out("out", {}, "IMAGEN.png");
-    const QCommandLineOption saveHyt("save-hyt", {}, "FICHERO");
+    const QCommandLineOption out("out", {}, ValueName("out"));
+    const QCommandLineOption saveHyt("save-hyt", {}, ValueName("save-hyt"));
     const QCommandLineOption info("info");
-    const QCommandLineOption xRange("x-range", {}, "A,B");
-    const QCommandLineOption yRange("y-range", {}, "A,B");
+    const QCommandLineOption xRange("x-range", {}, ValueName("x-range"));
+    const QCommandLineOption yRange("y-range", {}, ValueName("y-range"));
     QList<QCommandLineOption> options{help,  version, zoom,    distance, drag,
                                       plain, out,     saveHyt, info};
     options.append(sources);
@@ -210,7 +212,7 @@ Parsed ParseCommandLine(const QStringList& arguments)
     if (!chosen) {
         std::vector<std::string> choices;
         for (const SourceOption& row : kSourceOptions)
-            choices.push_back(std::string("--") + row.name + " " + row.valueName);
+            choices.push_back(std::string("--") + row.name + " " + OptionValueName(row.name));
         return fail(MissingSourceMessage(choices));
     }
 

@@ -54,6 +54,20 @@ std::string Named(const std::string& file)
 
 } // namespace
 
+std::string OptionValueName(std::string_view option)
+{
+    static constexpr std::pair<std::string_view, const char*> kNames[] = {
+        {"example", "ETIQUETA"}, {"file", "FICHERO"},     {"formula", "FÓRMULA"},
+        {"zoom", "N"},           {"distance", "D"},       {"drag", "DX,DY"},
+        {"out", "IMAGEN.png"},   {"save-hyt", "FICHERO"}, {"x-range", "A,B"},
+        {"y-range", "A,B"},
+    };
+    for (const auto& [name, value] : kNames)
+        if (name == option)
+            return value;
+    return {};
+}
+
 std::string RenderHelpText()
 {
     const std::string shown =

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "formula/FormulaSurface.h"
@@ -16,6 +17,10 @@ namespace hyt {
 // The whole of --help: usage, options, the five example labels, the actions
 // and two examples, each line ending in a line feed.
 std::string RenderHelpText();
+
+// The placeholder of an option's value as messages show it ("ETIQUETA" for
+// --example); empty for an option without a value.
+std::string OptionValueName(std::string_view option);
 
 // --- A command line that cannot be taken ------------------------------------
 std::string UnknownOptionMessage(const std::string& option);
