@@ -1,5 +1,6 @@
 #include "ui/MainIcon.h"
 
+#include <QIconEngine>
 #include <QPainter>
 #include <QPolygonF>
 #include <algorithm>
@@ -66,12 +67,66 @@ QImage PaintMainIcon(int size)
     return image;
 }
 
+namespace {
+
+// Paints each size the first time it is asked for: a start that needs one or
+// two sizes does not pay for the large ones.
+class MainIconEngine final : public QIconEngine {
+  public:
+    QIconEngine* clone() const override { return new MainIconEngine(*this); }
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        QList<QSize> sizes;
+        for (int size : {HYT_ICON_SIZES})
+            sizes.append(QSize(size, size));
+        return sizes;
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        return QSize(Fit(size), Fit(size));
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        const int side = Fit(size);
+        for (const QPixmap& painted : cache)
+            if (painted.width() == side)
+                return painted;
+        cache.append(QPixmap::fromImage(PaintMainIcon(side)));
+        return cache.constLast();
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+    }
+
+  private:
+    // The largest of the icon's sizes that fits, or the smallest.
+    static int Fit(const QSize& wanted)
+    {
+        const int limit = std::min(wanted.width(), wanted.height());
+        int best = 0;
+        int smallest = 0;
+        for (int size : {HYT_ICON_SIZES}) {
+            if (smallest == 0 || size < smallest)
+                smallest = size;
+            if (size <= limit && size > best)
+                best = size;
+        }
+        return best > 0 ? best : smallest;
+    }
+
+    QList<QPixmap> cache;
+};
+
+} // namespace
+
 QIcon MakeMainIcon()
 {
-    QIcon icon;
-    for (int size : {HYT_ICON_SIZES})
-        icon.addPixmap(QPixmap::fromImage(PaintMainIcon(size)));
-    return icon;
+    return QIcon(new MainIconEngine);
 }
 
 } // namespace hyt

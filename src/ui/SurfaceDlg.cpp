@@ -3,6 +3,7 @@
 // the handlers that meet files are in SurfaceDlgFiles.cpp.
 #include "ui/SurfaceDlg.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -45,7 +46,7 @@ CSurfaceDlg::CSurfaceDlg(ViewerSession& viewer, QWidget* parent)
       pictureView(reinterpret_cast<const uchar*>(viewer.Picture().Pixels()), Canvas::kShownWidth,
                   Canvas::kShownHeight, Canvas::kWidth * int(sizeof(Canvas::Pixel)),
                   QImage::Format_RGB32),
-      icon(MakeMainIcon())
+      icon(QApplication::windowIcon().isNull() ? MakeMainIcon() : QApplication::windowIcon())
 {
     setObjectName(QStringLiteral("IDD_MAIN"));
     setFont(DialogFont());
