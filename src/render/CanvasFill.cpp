@@ -28,6 +28,10 @@ void Canvas::FillSpan(int y, int left, int right)
     const int width = right - left;
     if (width <= 0)
         return;
+    if (beneath) {
+        FillSpanBeneath(y, left, right);
+        return;
+    }
     const Pixel color = brush; // a local: no pixel can be it
     Pixel* span = pixels.data() + std::size_t(y) * kWidth + left;
     if (width <= 4) {

@@ -149,6 +149,38 @@ void Canvas::Walk(std::size_t index, std::int64_t steps, std::int64_t du, std::i
             }
         }
     };
+    if (beneath) {
+        // Only the unset pixels; the row of each is needed for its count.
+        auto walkBeneath = [&](auto rising) {
+            for (;; --steps) {
+                assert(index < pixels.size());
+                const int y = int(index / kWidth);
+                const int x = int(index - std::size_t(y) * kWidth);
+                if (!IsSet(y, x)) {
+                    MarkSet(y, x);
+                    data[index] = color;
+                    NoteSet(y, 1);
+                }
+                if (steps == 0)
+                    break;
+                error += twoDv;
+                if constexpr (rising) {
+                    const std::int64_t wrap = -std::int64_t(error >= twoDu);
+                    error -= twoDu & wrap;
+                    index += std::size_t(uStep + (vStep & wrap));
+                } else {
+                    const std::int64_t wrap = error >> 63;
+                    error += twoDu & wrap;
+                    index += std::size_t(uStep - (vStep & wrap));
+                }
+            }
+        };
+        if (dv >= 0)
+            walkBeneath(std::true_type{});
+        else
+            walkBeneath(std::false_type{});
+        return;
+    }
     if (dv >= 0)
         walk(std::true_type{});
     else
