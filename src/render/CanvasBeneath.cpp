@@ -54,11 +54,16 @@ void BoundColumns(const POINT* points, int count, int first, int end, int& low, 
         return;
     }
     // A thousandth of a pixel for rounding: double's error on 32-bit
-    // coordinates is far below it.
-    const double margin = (segment ? 0.5 : 0.0) + 1.0 / 1024;
-    low = int(std::clamp(std::floor(least - margin), 0.0, double(Canvas::kWidth)));
-    high = int(
-        std::clamp(std::ceil(most + margin) + (segment ? 1.0 : 0.0), 0.0, double(Canvas::kWidth)));
+    // coordinates is far below it. A fill takes columns ceil(least) up to
+    // ceil(most) - 1; a segment lights floor(x + 1/2) of a point x of its line.
+    constexpr double kMargin = 1.0 / 1024;
+    const double shift = segment ? 0.5 : 0.0;
+    const double lowest =
+        segment ? std::floor(least + shift - kMargin) : std::ceil(least - kMargin);
+    const double highest =
+        segment ? std::floor(most + shift + kMargin) + 1.0 : std::ceil(most + kMargin);
+    low = int(std::clamp(lowest, 0.0, double(Canvas::kWidth)));
+    high = int(std::clamp(highest, 0.0, double(Canvas::kWidth)));
 }
 
 // Whether bits [low, high) are all set in a row of words.

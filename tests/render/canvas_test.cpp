@@ -645,13 +645,15 @@ TEST(CanvasTest, DrawingBeneathInReverseGivesThePictureDrawnForward)
 {
     struct Case {
         const char* name;
-        std::int64_t centreLow, centreHigh, size;
+        std::int64_t centreLow, centreHigh, width, height;
         int quads;
     };
     const Case cases[] = {
-        {"small quads on the canvas, many overlapping", 0, 500, 30, 3000},
-        {"large quads reaching off the canvas", -200, 900, 600, 400},
-        {"huge quads far across the canvas", -100, 800, 2'000'000'000, 300},
+        {"small quads on the canvas, many overlapping", 0, 500, 30, 30, 3000},
+        {"steep slivers, outlines side by side", 0, 600, 3, 300, 3000},
+        {"flat slivers, outlines one above another", 0, 600, 300, 3, 3000},
+        {"large quads reaching off the canvas", -200, 900, 600, 600, 400},
+        {"huge quads far across the canvas", -100, 800, 2'000'000'000, 2'000'000'000, 300},
     };
     std::mt19937 random(99);
     auto forward = std::make_unique<Canvas>();
@@ -667,7 +669,10 @@ TEST(CanvasTest, DrawingBeneathInReverseGivesThePictureDrawnForward)
         for (Drawn& q : quads) {
             const POINT centre = RandomPoint(random, c.centreLow, c.centreHigh);
             for (POINT& p : q.corners) {
-                const POINT offset = RandomPoint(random, -c.size, c.size);
+                const POINT offset = {std::int32_t(std::uniform_int_distribution<std::int64_t>(
+                                          -c.width, c.width)(random)),
+                                      std::int32_t(std::uniform_int_distribution<std::int64_t>(
+                                          -c.height, c.height)(random))};
                 p = {std::int32_t(std::clamp<std::int64_t>(std::int64_t(centre.x) + offset.x,
                                                            INT32_MIN, INT32_MAX)),
                      std::int32_t(std::clamp<std::int64_t>(std::int64_t(centre.y) + offset.y,
