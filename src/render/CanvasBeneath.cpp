@@ -18,53 +18,69 @@ namespace {
 static_assert(Canvas::kHeight <= 64 * 8 && Canvas::kHeight <= 32 * 64);
 
 // The columns that a quadrilateral's fill (count 4) or a segment's pixels
-// (count 2) can take on rows [first, end): a bound that may be wider than the
+// (count 2) can take on a band of rows: a bound that may be wider than the
 // truth, never narrower, as [low, high) within [0, kWidth]; low >= high for
-// none.
-void BoundColumns(const POINT* points, int count, int first, int end, int& low, int& high)
-{
-    // A fill's crossings on rows first..end-1 lie on the polygon between the
-    // lines y = first and y = end - 1, and its pixels within [ceil of the
-    // least, ceil of the most). A segment lights, on row y, a pixel within
-    // half a pixel of its line between y - 1/2 and y + 1/2.
-    const bool segment = count == 2;
-    const double top = segment ? first - 0.5 : first;
-    const double bottom = segment ? end - 0.5 : end - 1.0;
-    double least = INFINITY, most = -INFINITY;
-    auto take = [&](double x) {
-        least = std::min(least, x);
-        most = std::max(most, x);
-    };
-    for (int i = 0; i < count; ++i) {
-        const POINT a = points[i];
-        if (a.y >= top && a.y <= bottom)
-            take(a.x);
-        if (segment && i == 1)
-            break;
-        const POINT b = points[(i + 1) % count];
-        if (a.y == b.y)
-            continue;
-        const double dxdy = (double(b.x) - a.x) / (double(b.y) - a.y);
-        for (double line : {top, bottom})
-            if (line >= std::min(a.y, b.y) && line <= std::max(a.y, b.y))
-                take(a.x + (line - a.y) * dxdy);
+// none. The edges' slopes are worked out once for all the bands.
+class ColumnBound {
+  public:
+    ColumnBound(const POINT* corners, int cornerCount) : points(corners), count(cornerCount)
+    {
+        for (int i = 0; i < EdgeCount(); ++i) {
+            const POINT a = points[i], b = points[(i + 1) % count];
+            slope[i] = a.y == b.y ? 0.0 : (double(b.x) - a.x) / (double(b.y) - a.y);
+        }
     }
-    if (!(least <= most)) {
-        low = high = 0;
-        return;
+
+    // Rows [first, end).
+    void Columns(int first, int end, int& low, int& high) const
+    {
+        // A fill's crossings on rows first..end-1 lie on the polygon between
+        // the lines y = first and y = end - 1. A segment lights, on row y, a
+        // pixel within half a pixel of its line between y - 1/2 and y + 1/2.
+        const bool segment = count == 2;
+        const double top = segment ? first - 0.5 : first;
+        const double bottom = segment ? end - 0.5 : end - 1.0;
+        double least = INFINITY, most = -INFINITY;
+        auto take = [&](double x) {
+            least = std::min(least, x);
+            most = std::max(most, x);
+        };
+        for (int i = 0; i < count; ++i)
+            if (points[i].y >= top && points[i].y <= bottom)
+                take(points[i].x);
+        for (int i = 0; i < EdgeCount(); ++i) {
+            const POINT a = points[i], b = points[(i + 1) % count];
+            if (a.y == b.y)
+                continue;
+            const double above = std::min(a.y, b.y), below = std::max(a.y, b.y);
+            if (top >= above && top <= below)
+                take(a.x + (top - a.y) * slope[i]);
+            if (bottom >= above && bottom <= below)
+                take(a.x + (bottom - a.y) * slope[i]);
+        }
+        if (!(least <= most)) {
+            low = high = 0;
+            return;
+        }
+        // A thousandth of a pixel for rounding: double's error on 32-bit
+        // coordinates is far below it. A fill takes columns ceil(least) up to
+        // ceil(most) - 1; a segment lights floor(x + 1/2) of a point x of its line.
+        constexpr double kMargin = 1.0 / 1024;
+        const double lowest =
+            segment ? std::floor(least + 0.5 - kMargin) : std::ceil(least - kMargin);
+        const double highest =
+            segment ? std::floor(most + 0.5 + kMargin) + 1.0 : std::ceil(most + kMargin);
+        low = int(std::clamp(lowest, 0.0, double(Canvas::kWidth)));
+        high = int(std::clamp(highest, 0.0, double(Canvas::kWidth)));
     }
-    // A thousandth of a pixel for rounding: double's error on 32-bit
-    // coordinates is far below it. A fill takes columns ceil(least) up to
-    // ceil(most) - 1; a segment lights floor(x + 1/2) of a point x of its line.
-    constexpr double kMargin = 1.0 / 1024;
-    const double shift = segment ? 0.5 : 0.0;
-    const double lowest =
-        segment ? std::floor(least + shift - kMargin) : std::ceil(least - kMargin);
-    const double highest =
-        segment ? std::floor(most + shift + kMargin) + 1.0 : std::ceil(most + kMargin);
-    low = int(std::clamp(lowest, 0.0, double(Canvas::kWidth)));
-    high = int(std::clamp(highest, 0.0, double(Canvas::kWidth)));
-}
+
+  private:
+    int EdgeCount() const { return count == 2 ? 1 : count; }
+
+    const POINT* points;
+    int count;
+    double slope[4];
+};
 
 // Whether bits [low, high) are all set in a row of words.
 bool AllSet(const std::uint64_t* words, int low, int high)
@@ -138,16 +154,17 @@ bool Canvas::BandSet(int band, int low, int high)
 
 bool Canvas::SegmentSet(const POINT* ends, int first, int end)
 {
+    const ColumnBound bound(ends, 2);
     int low, high;
     for (int band = first / kBandRows; band * kBandRows < end; ++band) {
         const int bandFirst = std::max(first, band * kBandRows);
         const int bandEnd = std::min(end, (band + 1) * kBandRows);
-        BoundColumns(ends, 2, bandFirst, bandEnd, low, high);
+        bound.Columns(bandFirst, bandEnd, low, high);
         if (BandSet(band, low, high))
             continue;
         for (int block = bandFirst / kBlockRows; block * kBlockRows < bandEnd; ++block) {
-            BoundColumns(ends, 2, std::max(bandFirst, block * kBlockRows),
-                         std::min(bandEnd, (block + 1) * kBlockRows), low, high);
+            bound.Columns(std::max(bandFirst, block * kBlockRows),
+                          std::min(bandEnd, (block + 1) * kBlockRows), low, high);
             if (!BlockSet(block, low, high))
                 return false;
         }
@@ -180,17 +197,18 @@ void Canvas::FillBeneath(const POINT* corners, int first, int end)
         }
         runEnd = to;
     };
+    const ColumnBound bound(corners, 4);
     int low, high;
     for (int band = first / kBandRows; band * kBandRows < end; ++band) {
         const int bandFirst = std::max(first, band * kBandRows);
         const int bandEnd = std::min(end, (band + 1) * kBandRows);
-        BoundColumns(corners, 4, bandFirst, bandEnd, low, high);
+        bound.Columns(bandFirst, bandEnd, low, high);
         if (BandSet(band, low, high))
             continue;
         for (int block = bandFirst / kBlockRows; block * kBlockRows < bandEnd; ++block) {
             const int from = std::max(bandFirst, block * kBlockRows);
             const int to = std::min(bandEnd, (block + 1) * kBlockRows);
-            BoundColumns(corners, 4, from, to, low, high);
+            bound.Columns(from, to, low, high);
             if (!BlockSet(block, low, high))
                 add(from, to);
         }
