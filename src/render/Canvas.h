@@ -67,8 +67,9 @@ class Canvas {
     // draws again: the later, identical segment sets every one of its pixels.
     void Quad(const POINT* corners, unsigned segments);
 
-    // Drawing beneath: between BeginBeneath and EndBeneath, Quad and
-    // QuadBeneath set only pixels that nothing has set since BeginBeneath.
+    // Drawing beneath: between BeginBeneath and EndBeneath, QuadBeneath (the
+    // only drawing allowed there) sets only pixels that nothing has set since
+    // BeginBeneath.
     // Drawing a picture's primitives in reverse order this way, each with its
     // outline before its fill (QuadBeneath), gives the picture drawn forward,
     // since a pixel keeps the colour of its last write; where cells overlap
@@ -101,6 +102,14 @@ class Canvas {
     void FillConvexQuad(const POINT* corners, bool clockwise, int firstRow, int endRow);
     void FillAny(const POINT* corners, int count, int firstRow, int endRow);
     void FillSpan(int y, int left, int right);
+    // FillSpan, or FillSpanBeneath when drawing beneath.
+    void FillSpanAny(int y, int left, int right)
+    {
+        if (beneath)
+            FillSpanBeneath(y, left, right);
+        else
+            FillSpan(y, left, right);
+    }
     void DrawSegment(POINT a, POINT b);
     void DrawSegmentOnCanvas(POINT a, POINT b); // both ends on the canvas
     void Trace(std::int64_t u0, std::int64_t v0, std::int64_t du, std::int64_t dv,
@@ -109,6 +118,10 @@ class Canvas {
     template <std::ptrdiff_t uStep, std::ptrdiff_t vStep>
     void Walk(std::size_t index, std::int64_t steps, std::int64_t du, std::int64_t dv,
               std::int64_t error);
+    template <std::ptrdiff_t uStep, std::ptrdiff_t vStep>
+    __attribute__((noinline)) void WalkBeneath(std::size_t index, std::int64_t steps,
+                                               std::int64_t du, std::int64_t dv,
+                                               std::int64_t error);
 
     // Beneath: the first row >= from and < end with an unset pixel (end when
     // none), and the last (from - 1 when none).

@@ -218,6 +218,8 @@ void Canvas::FillBeneath(const POINT* corners, int first, int end)
 
 void Canvas::FillSpanBeneath(int y, int left, int right)
 {
+    if (right <= left)
+        return;
     if (fullRows[std::size_t(y) >> 6] & (std::uint64_t(1) << (y & 63)))
         return;
     const Pixel color = brush;

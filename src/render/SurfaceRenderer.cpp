@@ -153,11 +153,11 @@ void DrawCell(const SceneState& scene, Canvas& canvas, const PixelVertex* pixels
 
 // Whether the drawn cells' bounds, held to the canvas, add up to many
 // canvases: then cells overlap so much that drawing near to far, beneath
-// what is there, saves more than its bookkeeping costs. Every third row of
+// what is there, saves more than its bookkeeping costs. Every seventh row of
 // cells is enough to tell; either way the picture is the same.
 bool HeavilyOverlapping(const PixelVertex* pixels, const CellFlags& drawn)
 {
-    constexpr int kSampledRow = 3;
+    constexpr int kSampledRow = 7;
     constexpr std::int64_t kEnough = std::int64_t(8) * Canvas::kWidth * Canvas::kHeight;
     std::int64_t area = 0;
     for (int i = 0; i < kCells; i += kSampledRow) {
