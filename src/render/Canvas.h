@@ -69,11 +69,10 @@ class Canvas {
 
     // Drawing beneath: between BeginBeneath and EndBeneath, QuadBeneath (the
     // only drawing allowed there) sets only pixels that nothing has set since
-    // BeginBeneath.
-    // Drawing a picture's primitives in reverse order this way, each with its
-    // outline before its fill (QuadBeneath), gives the picture drawn forward,
-    // since a pixel keeps the colour of its last write; where cells overlap
-    // many times over, a row that is wholly set costs nothing more.
+    // BeginBeneath. Quads drawn this way in reverse order give the picture of
+    // Quad in forward order, since a pixel keeps the colour of its last
+    // write; where cells overlap many times over, the part of a cell that
+    // falls on set pixels is dropped a block of rows at a time.
     void BeginBeneath();
     void EndBeneath();
     // Quad's outline, then its fill, beneath what is there.
@@ -127,7 +126,7 @@ class Canvas {
     // none), and the last (from - 1 when none).
     int FirstOpenRow(int from, int end) const;
     int LastOpenRow(int from, int end) const;
-    // Beneath: sets what is still unset of pixels [first, end) of row y.
+    // Beneath: sets what is still unset of columns [left, right) of row y.
     void FillSpanBeneath(int y, int left, int right);
     // Beneath: count more pixels of row y set.
     void NoteSet(int y, int count)
@@ -135,8 +134,8 @@ class Canvas {
         openPixels[std::size_t(y)] -= count;
         if (openPixels[std::size_t(y)] == 0)
             fullRows[std::size_t(y) >> 6] |= std::uint64_t(1) << (y & 63);
-        staleBlocks |= std::uint64_t(1) << (y >> 3);
-        staleBands |= 1u << (y >> 6);
+        staleBlocks |= std::uint64_t(1) << (y / kBlockRows);
+        staleBands |= 1u << (y / kBandRows);
     }
     bool IsSet(int y, int x) const
     {
@@ -180,6 +179,7 @@ class Canvas {
     static constexpr int kBandRows = 64;
     static constexpr int kBlocks = (kHeight + kBlockRows - 1) / kBlockRows;
     static constexpr int kBands = (kHeight + kBandRows - 1) / kBandRows;
+    static_assert(kBlocks <= 64 && kBands <= 32, "a bit per block and per band");
     bool beneath = false;
     std::vector<std::uint64_t> setPixels;
     std::array<int, kHeight> openPixels{};

@@ -15,8 +15,6 @@ using namespace canvas_detail;
 
 namespace {
 
-static_assert(Canvas::kHeight <= 64 * 8 && Canvas::kHeight <= 32 * 64);
-
 // The columns that a quadrilateral's fill (count 4) or a segment's pixels
 // (count 2) can take on a band of rows: a bound that may be wider than the
 // truth, never narrower, as [low, high) within [0, kWidth]; low >= high for
