@@ -176,7 +176,7 @@ class Canvas {
     // all of its rows, worked out again when a row of it has changed.
     static constexpr int kRowWords = (kWidth + 63) / 64;
     static constexpr int kBlockRows = 8;
-    static constexpr int kBandRows = 64;
+    static constexpr int kBandRows = 128;
     static constexpr int kBlocks = (kHeight + kBlockRows - 1) / kBlockRows;
     static constexpr int kBands = (kHeight + kBandRows - 1) / kBandRows;
     static_assert(kBlocks <= 64 && kBands <= 32, "a bit per block and per band");
