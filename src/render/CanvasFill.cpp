@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 #include <utility>
 
 #include "render/CanvasArithmetic.h"
@@ -139,11 +140,11 @@ void Canvas::FillQuad(const POINT* corners, int firstRow, int endRow, bool colum
     for (int y = firstRow; y < endRow; ++y) {
         int* t = columns[y];
         if (counts[y] == 2) {
-            FillSpan(y, std::min(t[0], t[1]), std::max(t[0], t[1]));
+            FillSpanAny(y, std::min(t[0], t[1]), std::max(t[0], t[1]));
         } else if (counts[y] == 4) {
             SortFour(t);
-            FillSpan(y, t[0], t[1]);
-            FillSpan(y, t[2], t[3]);
+            FillSpanAny(y, t[0], t[1]);
+            FillSpanAny(y, t[2], t[3]);
         }
     }
 }
@@ -258,7 +259,11 @@ void Canvas::FillConvexQuad(const POINT* corners, bool clockwise, int firstRow, 
         for (; y < bandEnd; ++y) {
             const auto tl = left.template Next<clamp>();
             const auto tr = right.template Next<clamp>();
-            FillSpan(y, int(tl), int(tr));
+            // The mesh's usual cell never draws beneath: no test for it.
+            if constexpr (std::is_same_v<Step, SmallEdgeStep>)
+                FillSpan(y, int(tl), int(tr));
+            else
+                FillSpanAny(y, int(tl), int(tr));
         }
         if (y >= endRow)
             return;
@@ -314,7 +319,7 @@ void Canvas::FillAny(const POINT* corners, int count, int firstRow, int endRow)
         }
         std::sort(crossings.begin(), crossings.end());
         for (std::size_t k = 0; k + 1 < crossings.size(); k += 2)
-            FillSpan(y, crossings[k], crossings[k + 1]);
+            FillSpanAny(y, crossings[k], crossings[k + 1]);
     }
 }
 

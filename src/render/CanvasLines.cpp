@@ -121,6 +121,10 @@ template <std::ptrdiff_t uStep, std::ptrdiff_t vStep>
 void Canvas::Walk(std::size_t index, std::int64_t steps, std::int64_t du, std::int64_t dv,
                   std::int64_t error)
 {
+    if (beneath) {
+        WalkBeneath<uStep, vStep>(index, steps, du, dv, error);
+        return;
+    }
     // The colour in a local: a store into the pixels could otherwise be the
     // pen itself, and it would be read again at every step. One loop per
     // direction of v, each with masks instead of a branch that would be
@@ -153,6 +157,51 @@ void Canvas::Walk(std::size_t index, std::int64_t steps, std::int64_t du, std::i
         walk(std::true_type{});
     else
         walk(std::false_type{});
+}
+
+// Walk beneath what is there: only the unset pixels are lit, and each one's
+// row is needed for its count. Apart, so that Walk's own loop stays as tight.
+template <std::ptrdiff_t uStep, std::ptrdiff_t vStep>
+void Canvas::WalkBeneath(std::size_t index, std::int64_t steps, std::int64_t du, std::int64_t dv,
+                         std::int64_t error)
+{
+    const Pixel color = pen;
+    Pixel* const data = pixels.data();
+    const std::int64_t twoDu = 2 * du;
+    const std::int64_t twoDv = 2 * dv;
+    // Only the unset pixels; the row of each is needed for its count.
+    auto walkBeneath = [&](auto rising) {
+        for (;; --steps) {
+            assert(index < pixels.size());
+            const int y = int(index / kWidth);
+            const int x = int(index - std::size_t(y) * kWidth);
+            if (!IsSet(y, x)) {
+                MarkSet(y, x);
+                data[index] = color;
+                NoteSet(y, 1);
+            }
+            if (steps == 0)
+                break;
+            error += twoDv;
+            if constexpr (rising) {
+                const std::int64_t wrap = -std::int64_t(error >= twoDu);
+                error -= twoDu & wrap;
+                index += std::size_t(uStep + (vStep & wrap));
+            } else {
+                const std::int64_t wrap = error >> 63;
+                error += twoDu & wrap;
+                index += std::size_t(uStep - (vStep & wrap));
+            }
+        }
+    };
+    if (dv >= 0)
+        walkBeneath(std::true_type{});
+    else
+        walkBeneath(std::false_type{});
+    if (dv >= 0)
+        walkBeneath(std::true_type{});
+    else
+        walkBeneath(std::false_type{});
 }
 
 } // namespace hyt

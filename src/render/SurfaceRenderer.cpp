@@ -128,7 +128,7 @@ void FindDrawnCells(const PixelVertex* pixels, CellFlags& drawn)
 // two segments along edges that a later cell draws again are left to it: the
 // same segment drawn later sets the same pixels to the same colour, and
 // nothing reads a pixel in between, so the picture is the same.
-template <const CellOrder& order>
+template <const CellOrder& order, bool beneath = false>
 void DrawCell(const SceneState& scene, Canvas& canvas, const PixelVertex* pixels,
               const CellFlags& drawn, int i, int j, bool colored)
 {
@@ -145,7 +145,41 @@ void DrawCell(const SceneState& scene, Canvas& canvas, const PixelVertex* pixels
         segments &= ~order.ColumnEdgeBit();
     if (colored)
         canvas.SetBrush(scene.vertexColor[i * kGridSize + j]);
-    canvas.Quad(corners, segments);
+    if constexpr (beneath)
+        canvas.QuadBeneath(corners, segments);
+    else
+        canvas.Quad(corners, segments);
+}
+
+// Whether the drawn cells' bounds, held to the canvas, add up to many
+// canvases: then cells overlap so much that drawing near to far, beneath
+// what is there, saves more than its bookkeeping costs. Every seventh row of
+// cells is enough to tell; either way the picture is the same.
+bool HeavilyOverlapping(const PixelVertex* pixels, const CellFlags& drawn)
+{
+    constexpr int kSampledRow = 7;
+    constexpr std::int64_t kEnough = std::int64_t(8) * Canvas::kWidth * Canvas::kHeight;
+    std::int64_t area = 0;
+    for (int i = 0; i < kCells; i += kSampledRow) {
+        const PixelVertex* low = pixels + i * kGridSize;
+        const PixelVertex* high = low + kGridSize;
+        const bool* row = drawn.data() + (i + 1) * kStride + 1;
+        for (int j = 0; j < kCells; ++j) {
+            if (!row[j])
+                continue;
+            const POINT a = low[j].point, b = high[j].point, c = high[j + 1].point,
+                        d = low[j + 1].point;
+            const int left = std::max(std::min({a.x, b.x, c.x, d.x}), 0);
+            const int right = std::min(std::max({a.x, b.x, c.x, d.x}), Canvas::kWidth);
+            const int top = std::max(std::min({a.y, b.y, c.y, d.y}), 0);
+            const int bottom = std::min(std::max({a.y, b.y, c.y, d.y}), Canvas::kHeight);
+            if (left < right && top < bottom)
+                area += std::int64_t(right - left) * (bottom - top) * kSampledRow;
+        }
+        if (area > kEnough)
+            return true;
+    }
+    return false;
 }
 
 // Two vertices at a time, one per lane of a pair of doubles. Each lane does
@@ -299,7 +333,37 @@ void SurfaceRenderer::DrawMesh(const SceneState& scene, Canvas& canvas)
     constexpr int last = kCells - 1;
     FindDrawnCells(pixels, drawn);
 
-    switch (ChooseDrawingOrder(scene.eye.y, scene.eye.z)) {
+    const DrawingOrder drawingOrder = ChooseDrawingOrder(scene.eye.y, scene.eye.z);
+    if (HeavilyOverlapping(pixels, drawn)) {
+        // The same cells in the reverse order, each beneath the ones before.
+        canvas.BeginBeneath();
+        switch (drawingOrder) {
+        case DrawingOrder::HighColumns:
+            for (int j = last; j >= 0; --j)
+                for (int i = last; i >= 0; --i)
+                    DrawCell<kHighColumnsOrder, true>(scene, canvas, pixels, drawn, i, j, colored);
+            break;
+        case DrawingOrder::LowRows:
+            for (int i = 0; i <= last; ++i)
+                for (int j = last; j >= 0; --j)
+                    DrawCell<kLowRowsOrder, true>(scene, canvas, pixels, drawn, i, j, colored);
+            break;
+        case DrawingOrder::LowColumns:
+            for (int j = 0; j <= last; ++j)
+                for (int i = last; i >= 0; --i)
+                    DrawCell<kLowColumnsOrder, true>(scene, canvas, pixels, drawn, i, j, colored);
+            break;
+        case DrawingOrder::HighRows:
+            for (int i = last; i >= 0; --i)
+                for (int j = last; j >= 0; --j)
+                    DrawCell<kHighRowsOrder, true>(scene, canvas, pixels, drawn, i, j, colored);
+            break;
+        }
+        canvas.EndBeneath();
+        return;
+    }
+
+    switch (drawingOrder) {
     case DrawingOrder::HighColumns:
         for (int j = 0; j <= last; ++j)
             for (int i = 0; i <= last; ++i)

@@ -637,4 +637,69 @@ TEST(CanvasTest, RandomPolygonsFarOutsideOrNearTheLimits)
     }
 }
 
+// Quads drawn in reverse, each beneath the ones before (QuadBeneath), must
+// give the picture of the same quads drawn forward with Quad, pixel for
+// pixel, the unshown border too; and a Clear afterwards must reach every row
+// that drawing beneath wrote.
+TEST(CanvasTest, DrawingBeneathInReverseGivesThePictureDrawnForward)
+{
+    struct Case {
+        const char* name;
+        std::int64_t centreLow, centreHigh, width, height;
+        int quads;
+    };
+    const Case cases[] = {
+        {"small quads on the canvas, many overlapping", 0, 500, 30, 30, 3000},
+        {"steep slivers, outlines side by side", 0, 600, 3, 300, 3000},
+        {"flat slivers, outlines one above another", 0, 600, 300, 3, 3000},
+        {"large quads reaching off the canvas", -200, 900, 600, 600, 400},
+        {"huge quads far across the canvas", -100, 800, 2'000'000'000, 2'000'000'000, 300},
+    };
+    std::mt19937 random(99);
+    auto forward = std::make_unique<Canvas>();
+    auto reverse = std::make_unique<Canvas>();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        struct Drawn {
+            POINT corners[4];
+            unsigned segments;
+            COLORREF brush;
+        };
+        std::vector<Drawn> quads(std::size_t(c.quads));
+        for (Drawn& q : quads) {
+            const POINT centre = RandomPoint(random, c.centreLow, c.centreHigh);
+            for (POINT& p : q.corners) {
+                const POINT offset = {std::int32_t(std::uniform_int_distribution<std::int64_t>(
+                                          -c.width, c.width)(random)),
+                                      std::int32_t(std::uniform_int_distribution<std::int64_t>(
+                                          -c.height, c.height)(random))};
+                p = {std::int32_t(std::clamp<std::int64_t>(std::int64_t(centre.x) + offset.x,
+                                                           INT32_MIN, INT32_MAX)),
+                     std::int32_t(std::clamp<std::int64_t>(std::int64_t(centre.y) + offset.y,
+                                                           INT32_MIN, INT32_MAX))};
+            }
+            q.segments = unsigned(random() % 16);
+            q.brush = Rgb(int(random() % 256), int(random() % 256), 7);
+        }
+        forward->Clear(Rgb(0, 0, 0));
+        reverse->Clear(Rgb(0, 0, 0));
+        forward->SetPen(kPenColor);
+        reverse->SetPen(kPenColor);
+        for (const Drawn& q : quads) {
+            forward->SetBrush(q.brush);
+            forward->Quad(q.corners, q.segments);
+        }
+        reverse->BeginBeneath();
+        for (auto q = quads.rbegin(); q != quads.rend(); ++q) {
+            reverse->SetBrush(q->brush);
+            reverse->QuadBeneath(q->corners, q->segments);
+        }
+        reverse->EndBeneath();
+        ASSERT_TRUE(std::equal(forward->Pixels(), forward->Pixels() + W * H, reverse->Pixels()));
+        reverse->Clear(Rgb(0, 0, 0));
+        EXPECT_TRUE(std::all_of(reverse->Pixels(), reverse->Pixels() + W * H,
+                                [](Pixel p) { return p == Canvas::ToPixel(Rgb(0, 0, 0)); }));
+    }
+}
+
 } // namespace
