@@ -26,6 +26,8 @@
 
 namespace hyt {
 
+class ColumnBound; // a band of rows' column bound, CanvasBeneath.cpp
+
 class Canvas {
   public:
     static constexpr int kWidth = 675;
@@ -154,6 +156,8 @@ class Canvas {
     // kBlockRows rows (or of kBandRows rows) at index block.
     bool BlockSet(int block, int low, int high);
     bool BandSet(int band, int low, int high);
+    template <typename Visit>
+    bool ForEachUncoveredBlock(const ColumnBound& bound, int first, int end, Visit visit);
 
     // Rows [top, end) may now differ from the colour of the last Clear.
     void Touch(int top, int end);

@@ -13,8 +13,6 @@ namespace hyt {
 
 using namespace canvas_detail;
 
-namespace {
-
 // The columns that a quadrilateral's fill (count 4) or a segment's pixels
 // (count 2) can take on a band of rows: a bound that may be wider than the
 // truth, never narrower, as [low, high) within [0, kWidth]; low >= high for
@@ -79,6 +77,8 @@ class ColumnBound {
     int count;
     double slope[4];
 };
+
+namespace {
 
 // Whether bits [low, high) are all set in a row of words.
 bool AllSet(const std::uint64_t* words, int low, int high)
@@ -150,9 +150,12 @@ bool Canvas::BandSet(int band, int low, int high)
     return AllSet(words.data(), low, high);
 }
 
-bool Canvas::SegmentSet(const POINT* ends, int first, int end)
+// Calls visit(from, to) for each block of rows within [first, end) whose
+// columns that the bound reaches are not all set, skipping whole bands that
+// are; stops, returning false, when visit does.
+template <typename Visit>
+bool Canvas::ForEachUncoveredBlock(const ColumnBound& bound, int first, int end, Visit visit)
 {
-    const ColumnBound bound(ends, 2);
     int low, high;
     for (int band = first / kBandRows; band * kBandRows < end; ++band) {
         const int bandFirst = std::max(first, band * kBandRows);
@@ -161,13 +164,21 @@ bool Canvas::SegmentSet(const POINT* ends, int first, int end)
         if (BandSet(band, low, high))
             continue;
         for (int block = bandFirst / kBlockRows; block * kBlockRows < bandEnd; ++block) {
-            bound.Columns(std::max(bandFirst, block * kBlockRows),
-                          std::min(bandEnd, (block + 1) * kBlockRows), low, high);
-            if (!BlockSet(block, low, high))
+            const int from = std::max(bandFirst, block * kBlockRows);
+            const int to = std::min(bandEnd, (block + 1) * kBlockRows);
+            bound.Columns(from, to, low, high);
+            if (!BlockSet(block, low, high) && !visit(from, to))
                 return false;
         }
     }
     return true;
+}
+
+bool Canvas::SegmentSet(const POINT* ends, int first, int end)
+{
+    // Stops at the first block that is not covered.
+    return ForEachUncoveredBlock(ColumnBound(ends, 2), first, end,
+                                 [](int, int) { return false; });
 }
 
 void Canvas::FillBeneath(const POINT* corners, int first, int end)
@@ -195,22 +206,10 @@ void Canvas::FillBeneath(const POINT* corners, int first, int end)
         }
         runEnd = to;
     };
-    const ColumnBound bound(corners, 4);
-    int low, high;
-    for (int band = first / kBandRows; band * kBandRows < end; ++band) {
-        const int bandFirst = std::max(first, band * kBandRows);
-        const int bandEnd = std::min(end, (band + 1) * kBandRows);
-        bound.Columns(bandFirst, bandEnd, low, high);
-        if (BandSet(band, low, high))
-            continue;
-        for (int block = bandFirst / kBlockRows; block * kBlockRows < bandEnd; ++block) {
-            const int from = std::max(bandFirst, block * kBlockRows);
-            const int to = std::min(bandEnd, (block + 1) * kBlockRows);
-            bound.Columns(from, to, low, high);
-            if (!BlockSet(block, low, high))
-                add(from, to);
-        }
-    }
+    ForEachUncoveredBlock(ColumnBound(corners, 4), first, end, [&](int from, int to) {
+        add(from, to);
+        return true;
+    });
     flush();
 }
 
