@@ -177,8 +177,7 @@ bool Canvas::ForEachUncoveredBlock(const ColumnBound& bound, int first, int end,
 bool Canvas::SegmentSet(const POINT* ends, int first, int end)
 {
     // Stops at the first block that is not covered.
-    return ForEachUncoveredBlock(ColumnBound(ends, 2), first, end,
-                                 [](int, int) { return false; });
+    return ForEachUncoveredBlock(ColumnBound(ends, 2), first, end, [](int, int) { return false; });
 }
 
 void Canvas::FillBeneath(const POINT* corners, int first, int end)
