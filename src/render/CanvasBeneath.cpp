@@ -80,15 +80,22 @@ class ColumnBound {
 
 namespace {
 
+// The bits of word that fall within bits [low, high) of a row of words.
+inline std::uint64_t WordMask(int word, int low, int high)
+{
+    std::uint64_t mask = ~std::uint64_t(0);
+    if (word == low >> 6)
+        mask &= ~std::uint64_t(0) << (low & 63);
+    if (word == (high - 1) >> 6 && (high & 63) != 0)
+        mask &= ~(~std::uint64_t(0) << (high & 63));
+    return mask;
+}
+
 // Whether bits [low, high) are all set in a row of words.
 bool AllSet(const std::uint64_t* words, int low, int high)
 {
     for (int word = low >> 6; word <= (high - 1) >> 6; ++word) {
-        std::uint64_t want = ~std::uint64_t(0);
-        if (word == low >> 6)
-            want &= ~std::uint64_t(0) << (low & 63);
-        if (word == (high - 1) >> 6 && (high & 63) != 0)
-            want &= ~(~std::uint64_t(0) << (high & 63));
+        const std::uint64_t want = WordMask(word, low, high);
         if ((words[word] & want) != want)
             return false;
     }
@@ -223,12 +230,7 @@ void Canvas::FillSpanBeneath(int y, int left, int right)
     std::uint64_t* const bits = setPixels.data() + std::size_t(y) * kRowWords;
     int count = 0;
     for (int word = left >> 6; word <= (right - 1) >> 6; ++word) {
-        std::uint64_t span = ~std::uint64_t(0);
-        if (word == left >> 6)
-            span &= ~std::uint64_t(0) << (left & 63);
-        if (word == (right - 1) >> 6 && (right & 63) != 0)
-            span &= ~(~std::uint64_t(0) << (right & 63));
-        const std::uint64_t fresh = span & ~bits[word];
+        const std::uint64_t fresh = WordMask(word, left, right) & ~bits[word];
         if (fresh == 0)
             continue;
         bits[word] |= fresh;
