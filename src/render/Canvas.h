@@ -98,8 +98,8 @@ class Canvas {
                   bool smallCorners);
     // Every corner on the canvas.
     void FillQuadOnCanvas(const POINT* corners, int firstRow, int endRow);
-    // Step: how an edge's columns are stepped; clamp: hold them to the canvas.
-    template <typename Step, bool clamp>
+    // clamp: hold the columns to the canvas.
+    template <bool clamp>
     void FillConvexQuad(const POINT* corners, bool clockwise, int firstRow, int endRow);
     void FillAny(const POINT* corners, int count, int firstRow, int endRow);
     void FillSpan(int y, int left, int right);

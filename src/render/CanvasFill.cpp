@@ -3,8 +3,8 @@
 #include "render/Canvas.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
-#include <type_traits>
 #include <utility>
 
 #include "render/CanvasArithmetic.h"
@@ -114,9 +114,9 @@ void Canvas::FillQuad(const POINT* corners, int firstRow, int endRow, bool colum
         clockwise || (turnSign[0] < 0 && turnSign[1] < 0 && turnSign[2] < 0 && turnSign[3] < 0);
     if (convex) {
         if (columnsOnCanvas)
-            FillConvexQuad<EdgeStep, false>(corners, clockwise, firstRow, endRow);
+            FillConvexQuad<false>(corners, clockwise, firstRow, endRow);
         else
-            FillConvexQuad<EdgeStep, true>(corners, clockwise, firstRow, endRow);
+            FillConvexQuad<true>(corners, clockwise, firstRow, endRow);
         return;
     }
     int columns[kHeight][4];
@@ -151,83 +151,66 @@ void Canvas::FillQuad(const POINT* corners, int firstRow, int endRow, bool colum
 
 namespace {
 
-// EdgeStep for an edge wholly on the canvas, from its top row: every value
-// is below 2^11 and every product below 2^21, so 32 bits hold them all.
-struct SmallEdgeStep {
-    int column, remainder, stepQuotient, stepRemainder, dy;
-    int bottom;
+// Reciprocals for exact division without a divide: for 0 <= n < 2^20 and
+// 1 <= d < kHeight, floor(n / d) = (n * kReciprocal[d]) >> 40, since
+// kReciprocal[d] = ceil(2^40 / d) errs by less than n / 2^40 < 1 / d.
+constexpr int kReciprocalShift = 40;
+constexpr auto kReciprocal = [] {
+    std::array<std::uint64_t, Canvas::kHeight> r{};
+    for (int d = 1; d < Canvas::kHeight; ++d)
+        r[std::size_t(d)] = ((std::uint64_t(1) << kReciprocalShift) + std::uint64_t(d) - 1) / d;
+    return r;
+}();
 
-    // The caller starts every edge on its top row.
-    static SmallEdgeStep Start(POINT a, POINT b, int /*row*/)
-    {
-        const int dx = b.x - a.x;
-        const int dy = b.y - a.y;
-        const int q = FloorDiv32(dx, dy);
-        return {a.x, 0, q, dx - q * dy, dy, b.y};
-    }
-
-    // Always on the canvas: nothing to hold to it.
-    template <bool clamp = false> int Next()
-    {
-        static_assert(!clamp);
-        const int t = column;
-        remainder -= stepRemainder;
-        const int borrow = remainder >> 31; // -1 when it went negative
-        column += stepQuotient - borrow;
-        remainder += dy & borrow;
-        return t;
-    }
-};
+// A crossing column on the canvas lies within this many widths of the
+// edge's top column, so the biased numerator below is never negative.
+constexpr int kColumnBias = 1024;
+static_assert(kColumnBias > Canvas::kWidth);
+static_assert((kColumnBias + 1 + Canvas::kWidth) * std::int64_t(Canvas::kHeight) < (1 << 20));
 
 } // namespace
 
 // FillQuad for a quadrilateral wholly on the canvas, the mesh's usual cell,
-// rows [firstRow, endRow) from its top corner down: the same turns and the
-// same chains in 32 bits.
+// rows [firstRow, endRow) from its top corner down. Unless its rows run
+// down, up, down and up again round it, the corners fall into one chain
+// down from the top row and one back up, so every row is crossed exactly
+// once by an edge going down and once by one going up, in whatever order:
+// each edge notes its crossings on its side, then each row spans the two.
+// No turns and no divide: the crossing of row a.y + k, a.x + ceil(k dx / dy),
+// is floor((k dx + (kColumnBias + 1) dy - 1) / dy) - kColumnBias from a.x,
+// a numerator that stays in [0, 2^20).
 void Canvas::FillQuadOnCanvas(const POINT* corners, int firstRow, int endRow)
 {
-    if (firstRow >= endRow)
-        return; // no row: each corner on the one row (and the chains would find no end)
-    // Convex, allowing corners on a straight line through their neighbours
-    // and corners that coincide (a zero turn whose two edges do not run back
-    // on each other): such a quadrilateral is still one convex piece, so the
-    // two chains give the crossing rule's pixels.
-    int clockwiseTurns = 0, counterTurns = 0;
-    int lastClockwise = 0, lastCounter = 0; // the corner of the last turn of each sign
-    bool straight = true;
-    for (int i = 0; i < 4; ++i) {
-        const POINT p = corners[i], q = corners[(i + 1) & 3], r = corners[(i + 2) & 3];
-        const int turn = (q.x - p.x) * (r.y - q.y) - (q.y - p.y) * (r.x - q.x);
-        if (turn > 0) {
-            ++clockwiseTurns;
-            lastClockwise = (i + 1) & 3;
-        } else if (turn < 0) {
-            ++counterTurns;
-            lastCounter = (i + 1) & 3;
-        } else {
-            straight = straight && (q.x - p.x) * (r.x - q.x) + (q.y - p.y) * (r.y - q.y) >= 0;
-        }
-    }
-    if (clockwiseTurns + counterTurns == 4 && (clockwiseTurns == 1 || counterTurns == 1)) {
-        // One reflex corner: the diagonal from it lies inside and cuts two
-        // triangles (each a quadrilateral with a doubled corner). Its
-        // crossing counts in both, so on every row their spans meet there
-        // and together make the quadrilateral's, pixel for pixel.
-        const int v = clockwiseTurns == 1 ? lastClockwise : lastCounter;
-        const POINT a = corners[v], b = corners[(v + 1) & 3], c = corners[(v + 2) & 3],
-                    d = corners[(v + 3) & 3];
-        const POINT first[4] = {a, b, c, c};
-        const POINT second[4] = {c, d, a, a};
-        FillQuadOnCanvas(first, std::min({a.y, b.y, c.y}), std::max({a.y, b.y, c.y}));
-        FillQuadOnCanvas(second, std::min({c.y, d.y, a.y}), std::max({c.y, d.y, a.y}));
-        return;
-    }
-    const bool clockwise = counterTurns == 0 && clockwiseTurns > 0;
-    if (!straight || !(clockwise || (clockwiseTurns == 0 && counterTurns > 0))) {
+    const int y0 = corners[0].y, y1 = corners[1].y, y2 = corners[2].y, y3 = corners[3].y;
+    const bool zigzag = (y0 < y1) == (y0 < y3) && (y2 < y1) == (y2 < y3) &&
+                        (y0 < y1) == (y2 < y1) && y0 != y1 && y1 != y2 && y2 != y3 && y3 != y0;
+    if (zigzag) {
         FillQuad(corners, firstRow, endRow, true, true);
         return;
     }
-    FillConvexQuad<SmallEdgeStep, false>(corners, clockwise, firstRow, endRow);
+    int sides[2][kHeight]; // rows' crossings by edges going down, and up
+    for (int i = 0; i < 4; ++i) {
+        POINT a = corners[i];
+        POINT b = corners[(i + 1) & 3];
+        const bool up = a.y > b.y;
+        if (up)
+            std::swap(a, b);
+        const int dy = b.y - a.y;
+        if (dy == 0)
+            continue;
+        int* side = sides[up];
+        const std::uint64_t dx = std::uint64_t(std::int64_t(b.x) - a.x); // wraps, and so does n
+        const std::uint64_t reciprocal = kReciprocal[std::size_t(dy)];
+        const int base = a.x - kColumnBias;
+        std::uint64_t n = std::uint64_t((kColumnBias + 1) * dy - 1);
+#pragma GCC unroll 1
+        for (int y = a.y; y < b.y; ++y, n += dx)
+            side[y] = base + int((n * reciprocal) >> kReciprocalShift);
+    }
+    for (int y = firstRow; y < endRow; ++y) {
+        const int down = sides[0][y], up = sides[1][y];
+        FillSpan(y, std::min(down, up), std::max(down, up));
+    }
 }
 
 // Rows [firstRow, endRow) of a strictly convex quadrilateral: its top corner
@@ -236,7 +219,7 @@ void Canvas::FillQuadOnCanvas(const POINT* corners, int firstRow, int endRow)
 // right one when the corners turn clockwise on the screen (turn > 0, rows
 // growing downward); since the left boundary never passes the right one and
 // ceil keeps that order, the span is [left chain, right chain) on every row.
-template <typename Step, bool clamp>
+template <bool clamp>
 void Canvas::FillConvexQuad(const POINT* corners, bool clockwise, int firstRow, int endRow)
 {
     int top = 0;
@@ -250,20 +233,16 @@ void Canvas::FillConvexQuad(const POINT* corners, bool clockwise, int firstRow, 
     auto advance = [corners](int& at, int step, int y) {
         while (corners[(at + step) & 3].y <= y)
             at = (at + step) & 3;
-        return Step::Start(corners[at], corners[(at + step) & 3], y);
+        return EdgeStep::Start(corners[at], corners[(at + step) & 3], y);
     };
-    Step left = advance(atLeft, leftStep, firstRow);
-    Step right = advance(atRight, rightStep, firstRow);
+    EdgeStep left = advance(atLeft, leftStep, firstRow);
+    EdgeStep right = advance(atRight, rightStep, firstRow);
     for (int y = firstRow;;) {
         const int bandEnd = std::min({left.bottom, right.bottom, endRow});
         for (; y < bandEnd; ++y) {
             const auto tl = left.template Next<clamp>();
             const auto tr = right.template Next<clamp>();
-            // The mesh's usual cell never draws beneath: no test for it.
-            if constexpr (std::is_same_v<Step, SmallEdgeStep>)
-                FillSpan(y, int(tl), int(tr));
-            else
-                FillSpanAny(y, int(tl), int(tr));
+            FillSpanAny(y, int(tl), int(tr));
         }
         if (y >= endRow)
             return;

@@ -448,6 +448,8 @@ TEST(CanvasTest, QuadrilateralPathsAgreeWithTheGeneralRule)
         {"cells across the border", -10, W + 10, 30, false, 200},
         {"cells across the top left corner", -20, 20, 30, false, 200},
         {"large quads", 0, 490, 700, false, 50},
+        // Every corner on the canvas, edges up to its full height.
+        {"quads spanning the canvas", 248, 248, 248, false, 300},
         {"far quads reaching in", 0, 490, 200'000, false, 50},
         {"one corner at the fast path's limit", 0, 490, 300, true, 60},
     };
