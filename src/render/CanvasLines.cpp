@@ -198,10 +198,6 @@ void Canvas::WalkBeneath(std::size_t index, std::int64_t steps, std::int64_t du,
         walkBeneath(std::true_type{});
     else
         walkBeneath(std::false_type{});
-    if (dv >= 0)
-        walkBeneath(std::true_type{});
-    else
-        walkBeneath(std::false_type{});
 }
 
 } // namespace hyt
