@@ -117,8 +117,8 @@ class Canvas {
                std::int64_t uLimit, std::int64_t vLimit, std::ptrdiff_t uStep,
                std::ptrdiff_t vStep);
     template <std::ptrdiff_t uStep, std::ptrdiff_t vStep>
-    void Walk(std::size_t index, std::int64_t steps, std::int64_t du, std::int64_t dv,
-              std::int64_t error);
+    __attribute__((always_inline)) void Walk(std::size_t index, std::int64_t steps, std::int64_t du,
+                                             std::int64_t dv, std::int64_t error);
     template <std::ptrdiff_t uStep, std::ptrdiff_t vStep>
     __attribute__((noinline)) void WalkBeneath(std::size_t index, std::int64_t steps,
                                                std::int64_t du, std::int64_t dv,

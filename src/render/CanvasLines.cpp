@@ -116,10 +116,12 @@ void Canvas::Trace(std::int64_t u0, std::int64_t v0, std::int64_t du, std::int64
 
 // Lights the pixel at index, then steps more: each step moves along u, and
 // along v when the rounding remainder error leaves [0, 2 du). The caller has
-// made sure that every pixel of the walk is on the canvas.
+// made sure that every pixel of the walk is on the canvas. Inlined into its
+// callers: a mesh cell's segments are a few pixels long, and the call cost
+// as much as walking them.
 template <std::ptrdiff_t uStep, std::ptrdiff_t vStep>
-void Canvas::Walk(std::size_t index, std::int64_t steps, std::int64_t du, std::int64_t dv,
-                  std::int64_t error)
+inline void Canvas::Walk(std::size_t index, std::int64_t steps, std::int64_t du, std::int64_t dv,
+                         std::int64_t error)
 {
     if (beneath) {
         WalkBeneath<uStep, vStep>(index, steps, du, dv, error);

@@ -127,10 +127,12 @@ void FindDrawnCells(const PixelVertex* pixels, CellFlags& drawn)
 // One cell: left out entirely when a corner is hidden. Of the outline, the
 // two segments along edges that a later cell draws again are left to it: the
 // same segment drawn later sets the same pixels to the same colour, and
-// nothing reads a pixel in between, so the picture is the same.
+// nothing reads a pixel in between, so the picture is the same. Inlined into
+// the drawing loops, which call it ten thousand times a redraw.
 template <const CellOrder& order, bool beneath = false>
-void DrawCell(const SceneState& scene, Canvas& canvas, const PixelVertex* pixels,
-              const CellFlags& drawn, int i, int j, bool colored)
+__attribute__((always_inline)) inline void
+DrawCell(const SceneState& scene, Canvas& canvas, const PixelVertex* pixels, const CellFlags& drawn,
+         int i, int j, bool colored)
 {
     const int cell = (i + 1) * kStride + (j + 1);
     if (!drawn[std::size_t(cell)])
