@@ -203,6 +203,8 @@ void Canvas::FillQuadOnCanvas(const POINT* corners, int firstRow, int endRow)
         const std::uint64_t reciprocal = kReciprocal[std::size_t(dy)];
         const int base = a.x - kColumnBias;
         std::uint64_t n = std::uint64_t((kColumnBias + 1) * dy - 1);
+        // An edge holds a few rows: unrolled or vectorised, the loop's set-up
+        // would cost more than its rows.
 #pragma GCC unroll 1
         for (int y = a.y; y < b.y; ++y, n += dx)
             side[y] = base + int((n * reciprocal) >> kReciprocalShift);
