@@ -26,7 +26,10 @@
 
 namespace hyt {
 
-class ColumnBound; // a band of rows' column bound, CanvasBeneath.cpp
+// Columns [low, high) of a row; none when low >= high.
+struct ColumnRange {
+    int low, high;
+};
 
 class Canvas {
   public:
@@ -112,10 +115,13 @@ class Canvas {
             FillSpan(y, left, right);
     }
     void DrawSegment(POINT a, POINT b);
+    // Only the pixels of DrawSegment(a, b) on rows [firstRow, endRow).
+    void DrawSegmentRows(POINT a, POINT b, int firstRow, int endRow);
     void DrawSegmentOnCanvas(POINT a, POINT b); // both ends on the canvas
+    // Pixels with u in [uLow, uHigh) and v in [vLow, vHigh) only.
     void Trace(std::int64_t u0, std::int64_t v0, std::int64_t du, std::int64_t dv,
-               std::int64_t uLimit, std::int64_t vLimit, std::ptrdiff_t uStep,
-               std::ptrdiff_t vStep);
+               std::int64_t uLow, std::int64_t uHigh, std::int64_t vLow, std::int64_t vHigh,
+               std::ptrdiff_t uStep, std::ptrdiff_t vStep);
     template <std::ptrdiff_t uStep, std::ptrdiff_t vStep>
     __attribute__((always_inline)) void Walk(std::size_t index, std::int64_t steps, std::int64_t du,
                                              std::int64_t dv, std::int64_t error);
@@ -130,34 +136,29 @@ class Canvas {
     int LastOpenRow(int from, int end) const;
     // Beneath: sets what is still unset of columns [left, right) of row y.
     void FillSpanBeneath(int y, int left, int right);
-    // Beneath: count more pixels of row y set.
-    void NoteSet(int y, int count)
+    // Beneath: count more pixels of row y set, within the words of the row
+    // whose bits are set in words.
+    void NoteSet(int y, int count, unsigned words)
     {
         openPixels[std::size_t(y)] -= count;
         if (openPixels[std::size_t(y)] == 0)
             fullRows[std::size_t(y) >> 6] |= std::uint64_t(1) << (y & 63);
-        staleBlocks |= std::uint64_t(1) << (y / kBlockRows);
-        staleBands |= 1u << (y / kBandRows);
+        staleBlockWords[std::size_t(y / kBlockRows)] |= std::uint16_t(words);
+        staleBandWords[std::size_t(y / kBandRows)] |= std::uint16_t(words);
     }
-    bool IsSet(int y, int x) const
-    {
-        return (setPixels[std::size_t(y) * kRowWords + std::size_t(x >> 6)] >> (x & 63)) & 1;
-    }
-    void MarkSet(int y, int x)
-    {
-        setPixels[std::size_t(y) * kRowWords + std::size_t(x >> 6)] |= std::uint64_t(1) << (x & 63);
-    }
-    // Beneath: whether every pixel of a quadrilateral's fill (count 4) or a
-    // segment (count 2) on rows [first, end) is set already; FillBeneath fills
-    // the rows that are not.
-    bool SegmentSet(const POINT* ends, int first, int end);
+    // Beneath: the parts of a segment on rows [first, end), and of a
+    // quadrilateral's fill, that can fall on unset pixels.
+    void SegmentBeneath(POINT a, POINT b, int first, int end);
     void FillBeneath(const POINT* corners, int first, int end);
-    // Whether columns [low, high) are set on every row of the block of
-    // kBlockRows rows (or of kBandRows rows) at index block.
-    bool BlockSet(int block, int low, int high);
-    bool BandSet(int band, int low, int high);
-    template <typename Visit>
-    bool ForEachUncoveredBlock(const ColumnBound& bound, int first, int end, Visit visit);
+    // Word word of the columns set on every row of a block of kBlockRows
+    // rows (or of a band of kBandRows rows), worked out again when stale.
+    std::uint64_t BlockWord(int block, int word);
+    std::uint64_t BandWord(int band, int word);
+    // Whether the columns of every range are set in the words wordOf(word).
+    template <typename WordOf>
+    bool RangesSet(const ColumnRange* ranges, int count, WordOf wordOf);
+    template <typename Bound, typename Visit>
+    bool ForEachUncoveredBlock(const Bound& bound, int first, int end, Visit visit);
 
     // Rows [top, end) may now differ from the colour of the last Clear.
     void Touch(int top, int end);
@@ -177,21 +178,22 @@ class Canvas {
     // Beneath: a bit per pixel, rows of kRowWords words, set once the pixel
     // is; per row the count of pixels still unset and a bit per row wholly
     // set; per block of rows (and per band of blocks) the columns set on
-    // all of its rows, worked out again when a row of it has changed.
+    // all of its rows, each word worked out again when a row of it has
+    // changed there.
     static constexpr int kRowWords = (kWidth + 63) / 64;
     static constexpr int kBlockRows = 8;
     static constexpr int kBandRows = 128;
     static constexpr int kBlocks = (kHeight + kBlockRows - 1) / kBlockRows;
     static constexpr int kBands = (kHeight + kBandRows - 1) / kBandRows;
-    static_assert(kBlocks <= 64 && kBands <= 32, "a bit per block and per band");
+    static_assert(kRowWords <= 16, "a bit per word of a row");
     bool beneath = false;
     std::vector<std::uint64_t> setPixels;
     std::array<int, kHeight> openPixels{};
     std::array<std::uint64_t, (kHeight + 63) / 64> fullRows{};
     std::array<std::array<std::uint64_t, kRowWords>, kBlocks> blockSet{};
     std::array<std::array<std::uint64_t, kRowWords>, kBands> bandSet{};
-    std::uint64_t staleBlocks = 0;
-    unsigned staleBands = 0;
+    std::array<std::uint16_t, kBlocks> staleBlockWords{};
+    std::array<std::uint16_t, kBands> staleBandWords{};
 };
 
 } // namespace hyt

@@ -41,8 +41,13 @@ void Canvas::DrawSegment(POINT a, POINT b)
         DrawSegmentOnCanvas(a, b);
         return;
     }
-    if (std::max(a.x, b.x) < 0 || std::min(a.x, b.x) >= kWidth || std::max(a.y, b.y) < 0 ||
-        std::min(a.y, b.y) >= kHeight)
+    DrawSegmentRows(a, b, 0, kHeight);
+}
+
+void Canvas::DrawSegmentRows(POINT a, POINT b, int firstRow, int endRow)
+{
+    if (std::max(a.x, b.x) < 0 || std::min(a.x, b.x) >= kWidth || std::max(a.y, b.y) < firstRow ||
+        std::min(a.y, b.y) >= endRow)
         return;
     std::int64_t dx = std::int64_t(b.x) - a.x;
     std::int64_t dy = std::int64_t(b.y) - a.y;
@@ -54,36 +59,36 @@ void Canvas::DrawSegment(POINT a, POINT b)
             dx = -dx;
             dy = -dy;
         }
-        Trace(a.x, a.y, dx, dy, kWidth, kHeight, 1, kWidth);
+        Trace(a.x, a.y, dx, dy, 0, kWidth, firstRow, endRow, 1, kWidth);
     } else {
         if (dy < 0) {
             std::swap(a, b);
             dx = -dx;
             dy = -dy;
         }
-        Trace(a.y, a.x, dy, dx, kHeight, kWidth, kWidth, 1);
+        Trace(a.y, a.x, dy, dx, firstRow, endRow, 0, kWidth, kWidth, 1);
     }
 }
 
 // Walks a segment along its major axis u from (u0, v0) to (u0 + du, v0 + dv),
 // du >= |dv|. Step k = 0..du lights (u0 + k, v0 + floor((2 dv k + du) / (2 du))),
-// the exact minor value rounded half up. Only the steps whose pixel lies on the
-// canvas are walked, found by exact division, so a long segment costs no more
-// than its part on the canvas.
+// the exact minor value rounded half up. Only the steps whose pixel lies in
+// the window are walked, found by exact division, so a long segment costs no
+// more than its part there.
 void Canvas::Trace(std::int64_t u0, std::int64_t v0, std::int64_t du, std::int64_t dv,
-                   std::int64_t uLimit, std::int64_t vLimit, std::ptrdiff_t uStep,
-                   std::ptrdiff_t vStep)
+                   std::int64_t uLow, std::int64_t uHigh, std::int64_t vLow, std::int64_t vHigh,
+                   std::ptrdiff_t uStep, std::ptrdiff_t vStep)
 {
-    Int128 kFirst = std::max<std::int64_t>(0, -u0);
-    Int128 kLast = std::min<std::int64_t>(du, uLimit - 1 - u0);
+    Int128 kFirst = std::max<std::int64_t>(0, uLow - u0);
+    Int128 kLast = std::min<std::int64_t>(du, uHigh - 1 - u0);
     const std::int64_t vEnd = v0 + dv;
-    const bool minorInside = v0 >= 0 && v0 < vLimit && vEnd >= 0 && vEnd < vLimit;
+    const bool minorInside = v0 >= vLow && v0 < vHigh && vEnd >= vLow && vEnd < vHigh;
     if (!minorInside) {
         if (dv == 0)
-            return; // a run along a row or column off the canvas
-        // 0 <= v < vLimit  <=>  low <= 2 dv k < high  (du > 0 here).
-        const Int128 low = -Int128(du) * (2 * Int128(v0) + 1);
-        const Int128 high = Int128(du) * (2 * (Int128(vLimit) - v0) - 1);
+            return; // a run along a row or column outside the window
+        // vLow <= v < vHigh  <=>  low <= 2 dv k < high  (du > 0 here).
+        const Int128 low = Int128(du) * (2 * (Int128(vLow) - v0) - 1);
+        const Int128 high = Int128(du) * (2 * (Int128(vHigh) - v0) - 1);
         if (dv > 0) {
             kFirst = std::max(kFirst, CeilDiv(low, 2 * Int128(dv)));
             kLast = std::min(kLast, CeilDiv(high, 2 * Int128(dv)) - 1);
@@ -162,37 +167,45 @@ inline void Canvas::Walk(std::size_t index, std::int64_t steps, std::int64_t du,
 }
 
 // Walk beneath what is there: only the unset pixels are lit, and each one's
-// row is needed for its count. Apart, so that Walk's own loop stays as tight.
+// row is needed for its count, so the walk keeps its column and row. Apart,
+// so that Walk's own loop stays as tight.
 template <std::ptrdiff_t uStep, std::ptrdiff_t vStep>
 void Canvas::WalkBeneath(std::size_t index, std::int64_t steps, std::int64_t du, std::int64_t dv,
                          std::int64_t error)
 {
     const Pixel color = pen;
-    Pixel* const data = pixels.data();
     const std::int64_t twoDu = 2 * du;
     const std::int64_t twoDv = 2 * dv;
-    // Only the unset pixels; the row of each is needed for its count.
+    int y = int(index / kWidth);
+    int x = int(index % kWidth);
+    constexpr bool alongRows = uStep == 1; // u is the column
     auto walkBeneath = [&](auto rising) {
         for (;; --steps) {
-            assert(index < pixels.size());
-            const int y = int(index / kWidth);
-            const int x = int(index - std::size_t(y) * kWidth);
-            if (!IsSet(y, x)) {
-                MarkSet(y, x);
-                data[index] = color;
-                NoteSet(y, 1);
+            assert(unsigned(x) < unsigned(kWidth) && unsigned(y) < unsigned(kHeight));
+            std::uint64_t& bits = setPixels[std::size_t(y) * kRowWords + std::size_t(x >> 6)];
+            const std::uint64_t bit = std::uint64_t(1) << (x & 63);
+            if (!(bits & bit)) {
+                bits |= bit;
+                pixels[std::size_t(y) * kWidth + std::size_t(x)] = color;
+                NoteSet(y, 1, 1u << (x >> 6));
             }
             if (steps == 0)
                 break;
             error += twoDv;
+            int minor; // -1, 0 or 1 along v
             if constexpr (rising) {
-                const std::int64_t wrap = -std::int64_t(error >= twoDu);
-                error -= twoDu & wrap;
-                index += std::size_t(uStep + (vStep & wrap));
+                minor = error >= twoDu;
+                error -= twoDu & -std::int64_t(minor);
             } else {
-                const std::int64_t wrap = error >> 63;
-                error += twoDu & wrap;
-                index += std::size_t(uStep - (vStep & wrap));
+                minor = -int(error < 0);
+                error += twoDu & std::int64_t(minor);
+            }
+            if constexpr (alongRows) {
+                ++x;
+                y += minor;
+            } else {
+                ++y;
+                x += minor;
             }
         }
     };

@@ -1,0 +1,206 @@
+// Bounds, never narrower than the truth, of the columns that a
+// quadrilateral's fill (FillBound) or a segment (LineBound) takes on a range
+// of rows, as Canvas draws them; drawing beneath drops the parts whose
+// columns are all set already. Internal to render/.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+
+#include "render/Canvas.h"
+#include "render/CanvasArithmetic.h"
+
+namespace hyt::canvas_detail {
+
+// A thousandth of a pixel for rounding: double's error on 32-bit coordinates,
+// a few millionths of a pixel at most, is far below it.
+constexpr double kMargin = 1.0 / 1024;
+
+// Whether bits [low, high) are all set in the words wordOf(0), wordOf(1), ...
+template <typename WordOf>
+inline bool AllSet(int low, int high, WordOf wordOf)
+{
+    if (low >= high)
+        return true;
+    const int first = low >> 6, last = (high - 1) >> 6;
+    const std::uint64_t firstMask = ~std::uint64_t(0) << (low & 63);
+    const std::uint64_t lastMask = ~std::uint64_t(0) >> (63 - ((high - 1) & 63));
+    for (int word = first; word <= last; ++word) {
+        std::uint64_t want = ~std::uint64_t(0);
+        if (word == first)
+            want &= firstMask;
+        if (word == last)
+            want &= lastMask;
+        if ((wordOf(word) & want) != want)
+            return false;
+    }
+    return true;
+}
+
+// Floor and ceiling of a column held to [-1, kWidth + 1], from its
+// truncation: cheaper than the library's, and all a bound held to the canvas
+// needs.
+inline int Floor(double column)
+{
+    const double x = std::clamp(column, -1.0, double(Canvas::kWidth + 1));
+    const int t = int(x);
+    return t - (double(t) > x);
+}
+
+inline int Ceil(double column)
+{
+    const double x = std::clamp(column, -1.0, double(Canvas::kWidth + 1));
+    const int t = int(x);
+    return t + (double(t) < x);
+}
+
+// A fill takes columns ceil(least) up to ceil(most) - 1 of a span.
+inline ColumnRange FillColumns(double least, double most)
+{
+    return {std::max(Ceil(least - kMargin), 0), std::min(Ceil(most + kMargin), Canvas::kWidth)};
+}
+
+// A quadrilateral's fill by the even-odd rule: on each row its edges' sorted
+// crossings pair up into spans. Bounds of those spans, never narrower than
+// the truth, let a fill whose spans fall on set pixels be dropped even where
+// the quadrilateral crosses itself around pixels that nothing covers.
+class FillBound {
+  public:
+    static constexpr int kMaxRanges = 10;
+
+    explicit FillBound(const POINT* corners)
+    {
+        for (int i = 0; i < 4; ++i) {
+            POINT a = corners[i], b = corners[(i + 1) & 3];
+            cornerRows[i] = a.y;
+            if (a.y == b.y)
+                continue;
+            if (a.y > b.y)
+                std::swap(a, b);
+            edges[count++] = {a.y, b.y, double(a.x), (double(b.x) - a.x) / (double(b.y) - a.y)};
+        }
+        SortFour(cornerRows);
+    }
+
+    // Column ranges that together hold every pixel the fill takes on rows
+    // [first, end); returns how many, at most kMaxRanges.
+    int Ranges(int first, int end, ColumnRange* out) const
+    {
+        // Between corner rows the same edges cross every row.
+        int n = 0, from = first;
+        for (const int row : cornerRows)
+            if (row > from && row < end) {
+                n = AddRanges(from, row, out, n);
+                from = row;
+            }
+        return AddRanges(from, end, out, n);
+    }
+
+    // Whether every pixel the fill takes on row y is set in bits, the row's words.
+    bool RowSet(int y, const std::uint64_t* bits) const
+    {
+        double c[4];
+        int k = 0;
+        for (int i = 0; i < count; ++i)
+            if (edges[i].top <= y && y < edges[i].bottom)
+                c[k++] = edges[i].At(y);
+        if (k == 4)
+            SortFour(c);
+        else if (k == 2 && c[1] < c[0])
+            std::swap(c[0], c[1]);
+        for (int p = 0; p + 1 < k; p += 2) {
+            const ColumnRange r = FillColumns(c[p], c[p + 1]);
+            if (!AllSet(r.low, r.high, [bits](int word) { return bits[word]; }))
+                return false;
+        }
+        return true;
+    }
+
+  private:
+    struct Edge {
+        int top, bottom; // crosses rows top..bottom-1
+        double xTop, slope;
+        double At(int y) const { return xTop + (double(y) - top) * slope; }
+    };
+
+    // Rows [from, end), crossed by one set of edges: each pair's crossings
+    // run straight, so their extremes lie on the first and last row, unless
+    // edges cross each other within the rows, when one range takes them all.
+    int AddRanges(int from, int end, ColumnRange* out, int n) const
+    {
+        double top[4], bottom[4];
+        int k = 0;
+        for (int i = 0; i < count; ++i)
+            if (edges[i].top <= from && from < edges[i].bottom) {
+                top[k] = edges[i].At(from);
+                bottom[k] = edges[i].At(end - 1);
+                ++k;
+            }
+        if (k == 0)
+            return n;
+        // The edges in the order of their crossings on the first row, ties by the last.
+        int order[4] = {0, 1, 2, 3};
+        for (int i = 1; i < k; ++i)
+            for (int j = i; j > 0; --j) {
+                const int a = order[j - 1], b = order[j];
+                if (!(top[b] < top[a] || (top[b] == top[a] && bottom[b] < bottom[a])))
+                    break;
+                std::swap(order[j - 1], order[j]);
+            }
+        bool apart = k % 2 == 0;
+        for (int i = 0; i + 1 < k; ++i)
+            apart = apart && bottom[order[i]] <= bottom[order[i + 1]];
+        if (!apart) {
+            out[n++] = FillColumns(std::min(top[order[0]], *std::min_element(bottom, bottom + k)),
+                                   std::max(top[order[k - 1]], *std::max_element(bottom, bottom + k)));
+            return n;
+        }
+        for (int p = 0; p < k; p += 2)
+            out[n++] = FillColumns(std::min(top[order[p]], bottom[order[p]]),
+                                   std::max(top[order[p + 1]], bottom[order[p + 1]]));
+        return n;
+    }
+
+    Edge edges[4];
+    int count = 0;
+    int cornerRows[4];
+};
+
+// A segment: on row y it lights a pixel within half a pixel of its line
+// between y - 1/2 and y + 1/2, floor(x + 1/2) of a point x of the line.
+class LineBound {
+  public:
+    static constexpr int kMaxRanges = 1;
+
+    LineBound(POINT first, POINT second) : a(first), b(second)
+    {
+        if (a.y > b.y)
+            std::swap(a, b);
+        slope = a.y == b.y ? 0.0 : (double(b.x) - a.x) / (double(b.y) - a.y);
+    }
+
+    int Ranges(int first, int end, ColumnRange* out) const
+    {
+        const double top = std::max(first - 0.5, double(a.y));
+        const double bottom = std::min(end - 0.5, double(b.y));
+        if (top > bottom)
+            return 0;
+        double least = a.x, most = b.x;
+        if (a.y != b.y) {
+            least = a.x + (top - a.y) * slope;
+            most = a.x + (bottom - a.y) * slope;
+        }
+        if (least > most)
+            std::swap(least, most);
+        out[0] = {std::max(Floor(least + 0.5 - kMargin), 0),
+                  std::min(Floor(most + 0.5 + kMargin) + 1, Canvas::kWidth)};
+        return 1;
+    }
+
+  private:
+    POINT a, b; // a above
+    double slope;
+};
+
+} // namespace hyt::canvas_detail
