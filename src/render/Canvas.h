@@ -143,22 +143,22 @@ class Canvas {
         openPixels[std::size_t(y)] -= count;
         if (openPixels[std::size_t(y)] == 0)
             fullRows[std::size_t(y) >> 6] |= std::uint64_t(1) << (y & 63);
-        staleBlockWords[std::size_t(y / kBlockRows)] |= std::uint16_t(words);
-        staleBandWords[std::size_t(y / kBandRows)] |= std::uint16_t(words);
+        for (int level = 0; level < kLevels; ++level)
+            staleGroupWords[std::size_t(level)][std::size_t(y / kGroupRows[level])] |=
+                std::uint16_t(words);
     }
     // Beneath: the parts of a segment on rows [first, end), and of a
     // quadrilateral's fill, that can fall on unset pixels.
     void SegmentBeneath(POINT a, POINT b, int first, int end);
     void FillBeneath(const POINT* corners, int first, int end);
-    // Word word of the columns set on every row of a block of kBlockRows
-    // rows (or of a band of kBandRows rows), worked out again when stale.
-    std::uint64_t BlockWord(int block, int word);
-    std::uint64_t BandWord(int band, int word);
+    // Word word of the columns set on every row of a group of
+    // kGroupRows[level] rows, worked out again when stale.
+    std::uint64_t GroupWord(int level, int group, int word);
     // Whether the columns of every range are set in the words wordOf(word).
     template <typename WordOf>
     bool RangesSet(const ColumnRange* ranges, int count, WordOf wordOf);
-    template <typename Bound, typename Visit>
-    bool ForEachUncoveredBlock(const Bound& bound, int first, int end, Visit visit);
+    template <int level, typename Bound, typename Visit>
+    bool ForEachUncoveredBlock(const Bound& bound, int first, int end, Visit& visit);
 
     // Rows [top, end) may now differ from the colour of the last Clear.
     void Touch(int top, int end);
@@ -177,23 +177,21 @@ class Canvas {
     std::vector<int> crossings;
     // Beneath: a bit per pixel, rows of kRowWords words, set once the pixel
     // is; per row the count of pixels still unset and a bit per row wholly
-    // set; per block of rows (and per band of blocks) the columns set on
-    // all of its rows, each word worked out again when a row of it has
-    // changed there.
+    // set; per group of rows the columns set on all of its rows, each word
+    // worked out again when a row of it has changed there. Groups of a level
+    // are four of the level below: blocks of 8 rows, then 32, then 128, so
+    // that a test that fails on a large group narrows down in few steps.
     static constexpr int kRowWords = (kWidth + 63) / 64;
-    static constexpr int kBlockRows = 8;
-    static constexpr int kBandRows = 128;
-    static constexpr int kBlocks = (kHeight + kBlockRows - 1) / kBlockRows;
-    static constexpr int kBands = (kHeight + kBandRows - 1) / kBandRows;
+    static constexpr int kLevels = 3;
+    static constexpr int kGroupRows[kLevels] = {8, 32, 128};
+    static constexpr int kGroups = (kHeight + kGroupRows[0] - 1) / kGroupRows[0]; // of level 0
     static_assert(kRowWords <= 16, "a bit per word of a row");
     bool beneath = false;
     std::vector<std::uint64_t> setPixels;
     std::array<int, kHeight> openPixels{};
     std::array<std::uint64_t, (kHeight + 63) / 64> fullRows{};
-    std::array<std::array<std::uint64_t, kRowWords>, kBlocks> blockSet{};
-    std::array<std::array<std::uint64_t, kRowWords>, kBands> bandSet{};
-    std::array<std::uint16_t, kBlocks> staleBlockWords{};
-    std::array<std::uint16_t, kBands> staleBandWords{};
+    std::array<std::array<std::array<std::uint64_t, kRowWords>, kGroups>, kLevels> groupSet{};
+    std::array<std::array<std::uint16_t, kGroups>, kLevels> staleGroupWords{};
 };
 
 } // namespace hyt

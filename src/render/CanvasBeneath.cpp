@@ -34,12 +34,11 @@ void Canvas::BeginBeneath()
     setPixels.assign(std::size_t(kHeight) * kRowWords, 0);
     openPixels.fill(kWidth);
     fullRows.fill(0);
-    for (auto& block : blockSet)
-        block.fill(0);
-    for (auto& band : bandSet)
-        band.fill(0);
-    staleBlockWords.fill(0);
-    staleBandWords.fill(0);
+    for (auto& level : groupSet)
+        for (auto& group : level)
+            group.fill(0);
+    for (auto& level : staleGroupWords)
+        level.fill(0);
 }
 
 void Canvas::EndBeneath()
@@ -47,28 +46,23 @@ void Canvas::EndBeneath()
     beneath = false;
 }
 
-std::uint64_t Canvas::BlockWord(int block, int word)
+std::uint64_t Canvas::GroupWord(int level, int group, int word)
 {
-    std::uint64_t& bits = blockSet[std::size_t(block)][std::size_t(word)];
-    if (staleBlockWords[std::size_t(block)] >> word & 1) {
-        staleBlockWords[std::size_t(block)] &= std::uint16_t(~(1u << word));
+    std::uint64_t& bits = groupSet[std::size_t(level)][std::size_t(group)][std::size_t(word)];
+    std::uint16_t& stale = staleGroupWords[std::size_t(level)][std::size_t(group)];
+    if (stale >> word & 1) {
+        stale &= std::uint16_t(~(1u << word));
         bits = ~std::uint64_t(0);
-        const int end = std::min((block + 1) * kBlockRows, kHeight);
-        for (int y = block * kBlockRows; y < end; ++y)
-            bits &= setPixels[std::size_t(y) * kRowWords + std::size_t(word)];
-    }
-    return bits;
-}
-
-std::uint64_t Canvas::BandWord(int band, int word)
-{
-    std::uint64_t& bits = bandSet[std::size_t(band)][std::size_t(word)];
-    if (staleBandWords[std::size_t(band)] >> word & 1) {
-        staleBandWords[std::size_t(band)] &= std::uint16_t(~(1u << word));
-        bits = ~std::uint64_t(0);
-        const int end = std::min((band + 1) * (kBandRows / kBlockRows), kBlocks);
-        for (int block = band * (kBandRows / kBlockRows); block < end; ++block)
-            bits &= BlockWord(block, word);
+        if (level == 0) {
+            const int end = std::min((group + 1) * kGroupRows[0], kHeight);
+            for (int y = group * kGroupRows[0]; y < end; ++y)
+                bits &= setPixels[std::size_t(y) * kRowWords + std::size_t(word)];
+        } else {
+            const int parts = kGroupRows[level] / kGroupRows[level - 1];
+            const int end = std::min((group + 1) * parts, kGroups);
+            for (int part = group * parts; part < end; ++part)
+                bits &= GroupWord(level - 1, part, word);
+        }
     }
     return bits;
 }
@@ -82,26 +76,26 @@ bool Canvas::RangesSet(const ColumnRange* ranges, int count, WordOf wordOf)
     return true;
 }
 
-// Calls visit(from, to) for each block of rows within [first, end) whose
-// columns that the bound reaches are not all set, skipping whole bands that
-// are; stops, returning false, when visit does.
-template <typename Bound, typename Visit>
-bool Canvas::ForEachUncoveredBlock(const Bound& bound, int first, int end, Visit visit)
+// Calls visit(from, to) for each block of rows (a group of the lowest level)
+// within [first, end) whose columns that the bound reaches are not all set,
+// skipping whole groups of a level that are; stops, returning false, when
+// visit does.
+template <int level, typename Bound, typename Visit>
+bool Canvas::ForEachUncoveredBlock(const Bound& bound, int first, int end, Visit& visit)
 {
+    constexpr int rows = kGroupRows[level];
     ColumnRange ranges[Bound::kMaxRanges];
-    for (int band = first / kBandRows; band * kBandRows < end; ++band) {
-        const int bandFirst = std::max(first, band * kBandRows);
-        const int bandEnd = std::min(end, (band + 1) * kBandRows);
-        int count = bound.Ranges(bandFirst, bandEnd, ranges);
-        if (RangesSet(ranges, count, [&](int word) { return BandWord(band, word); }))
+    for (int group = first / rows; group * rows < end; ++group) {
+        const int from = std::max(first, group * rows);
+        const int to = std::min(end, (group + 1) * rows);
+        const int count = bound.Ranges(from, to, ranges);
+        if (RangesSet(ranges, count, [&](int word) { return GroupWord(level, group, word); }))
             continue;
-        for (int block = bandFirst / kBlockRows; block * kBlockRows < bandEnd; ++block) {
-            const int from = std::max(bandFirst, block * kBlockRows);
-            const int to = std::min(bandEnd, (block + 1) * kBlockRows);
-            count = bound.Ranges(from, to, ranges);
-            if (!RangesSet(ranges, count, [&](int word) { return BlockWord(block, word); }) &&
-                !visit(from, to))
+        if constexpr (level == 0) {
+            if (!visit(from, to))
                 return false;
+        } else if (!ForEachUncoveredBlock<level - 1>(bound, from, to, visit)) {
+            return false;
         }
     }
     return true;
@@ -136,10 +130,11 @@ class RowRuns {
 void Canvas::SegmentBeneath(POINT a, POINT b, int first, int end)
 {
     RowRuns runs([&](int from, int to) { DrawSegmentRows(a, b, from, to); });
-    ForEachUncoveredBlock(LineBound(a, b), first, end, [&](int from, int to) {
+    auto visit = [&](int from, int to) {
         runs.Add(from, to);
         return true;
-    });
+    };
+    ForEachUncoveredBlock<kLevels - 1>(LineBound(a, b), first, end, visit);
 }
 
 void Canvas::FillBeneath(const POINT* corners, int first, int end)
@@ -158,12 +153,13 @@ void Canvas::FillBeneath(const POINT* corners, int first, int end)
     RowRuns runs(
         [&](int from, int to) { FillQuad(corners, from, to, columnsOnCanvas, small); });
     // Within a block that is not covered, only the rows that are not.
-    ForEachUncoveredBlock(bound, first, end, [&](int from, int to) {
+    auto visit = [&](int from, int to) {
         for (int y = from; y < to; ++y)
             if (!bound.RowSet(y, setPixels.data() + std::size_t(y) * kRowWords))
                 runs.Add(y, y + 1);
         return true;
-    });
+    };
+    ForEachUncoveredBlock<kLevels - 1>(bound, first, end, visit);
 }
 
 void Canvas::FillSpanBeneath(int y, int left, int right)
