@@ -1,7 +1,9 @@
 // DeriveView projects the vertices two at a time, one per lane of a pair of
 // doubles: a second copy of ProjectPoint. Over random views, extreme ones
 // included, every projection and every colour must be ProjectPoint's and
-// ColorIndex's to the bit (a NaN may be another NaN).
+// ColorIndex's to the bit (a NaN may be another NaN). RedrawSurface takes the
+// pixels in that same pass, DrawMesh from the scene: the pictures must agree.
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -60,6 +62,24 @@ double ViewValue(std::mt19937_64& random, double scale)
     return std::uniform_real_distribution<double>(-scale, scale)(random);
 }
 
+// A random view: eye, up, zoom, z scale and heights, any of them extreme.
+void RandomView(std::mt19937_64& random, SceneState& scene)
+{
+    ResetView(scene, nullptr);
+    scene.eye = {ViewValue(random, 300), ViewValue(random, 300), ViewValue(random, 300)};
+    scene.up = {ViewValue(random, 1), ViewValue(random, 1), ViewValue(random, 1)};
+    scene.zoomLevel = (random() % 4 == 0) ? AnyDouble(random) : double(random() % 51);
+    scene.zScale = (random() % 4 == 0) ? AnyDouble(random) : 1.0;
+    // Heights on a common scale, with odd ones scattered or everywhere.
+    const double scale = std::pow(10.0, double(int(random() % 12) - 3));
+    const int oddShare = int(random() % 4); // none, few, many, all
+    for (double& h : scene.heights) {
+        const bool odd =
+            oddShare == 3 || (oddShare > 0 && random() % (oddShare == 1 ? 97 : 3) == 0);
+        h = odd ? AnyDouble(random) : std::uniform_real_distribution<double>(-scale, scale)(random);
+    }
+}
+
 } // namespace
 
 TEST(DeriveView, PairedProjectionIsProjectPointBitForBit)
@@ -69,20 +89,7 @@ TEST(DeriveView, PairedProjectionIsProjectPointBitForBit)
     auto frameScene = std::make_unique<SceneState>();
     int soundFrames = 0;
     for (int view = 0; view < 400; ++view) {
-        ResetView(*scene, nullptr);
-        scene->eye = {ViewValue(random, 300), ViewValue(random, 300), ViewValue(random, 300)};
-        scene->up = {ViewValue(random, 1), ViewValue(random, 1), ViewValue(random, 1)};
-        scene->zoomLevel = (random() % 4 == 0) ? AnyDouble(random) : double(random() % 51);
-        scene->zScale = (random() % 4 == 0) ? AnyDouble(random) : 1.0;
-        // Heights on a common scale, with odd ones scattered or everywhere.
-        const double scale = std::pow(10.0, double(int(random() % 12) - 3));
-        const int oddShare = int(random() % 4); // none, few, many, all
-        for (double& h : scene->heights) {
-            const bool odd =
-                oddShare == 3 || (oddShare > 0 && random() % (oddShare == 1 ? 97 : 3) == 0);
-            h = odd ? AnyDouble(random)
-                    : std::uniform_real_distribution<double>(-scale, scale)(random);
-        }
+        RandomView(random, *scene);
 
         // The frame as DeriveView will find it.
         *frameScene = *scene;
@@ -107,4 +114,27 @@ TEST(DeriveView, PairedProjectionIsProjectPointBitForBit)
     }
     // The views must exercise the projection, not only the frame's refusal.
     EXPECT_GT(soundFrames, 200);
+}
+
+TEST(DeriveView, RedrawTakesThePixelsDrawMeshTakesFromTheScene)
+{
+    std::mt19937_64 random(0xd1a9u);
+    auto scene = std::make_unique<SceneState>();
+    auto redrawn = std::make_unique<Canvas>();
+    auto meshed = std::make_unique<Canvas>();
+    SurfaceRenderer redrawing, meshing;
+    int pictures = 0;
+    for (int view = 0; view < 120; ++view) {
+        RandomView(random, *scene);
+        scene->colorMode = std::uint8_t(view % 2);
+        redrawing.RedrawSurface(*scene, *redrawn);
+        meshing.DrawMesh(*scene, *meshed);
+        const Canvas::Pixel* a = redrawn->Pixels();
+        const Canvas::Pixel* b = meshed->Pixels();
+        const std::size_t size = std::size_t(Canvas::kWidth) * Canvas::kHeight;
+        ASSERT_TRUE(std::equal(a, a + size, b)) << "view " << view;
+        pictures += std::count(a, a + size, Canvas::ToPixel(Rgb(0, 0, 0))) != std::ptrdiff_t(size);
+    }
+    // Enough of the views must draw something for the comparison to mean anything.
+    EXPECT_GT(pictures, 30);
 }
