@@ -244,15 +244,31 @@ bool DeriveViewWith(SceneState& scene, RendererScratch* s)
     double minHeight = firstFinite == heights.end() ? 0.0 : *firstFinite;
     double maxHeight = minHeight;
     if (firstFinite != heights.end()) {
-        // NaN fails both comparisons; only the infinities need a test.
-        for (auto it = firstFinite + 1; it != heights.end(); ++it) {
-            const double h = *it;
-            if (h < minHeight) {
-                if (h != -std::numeric_limits<double>::infinity())
-                    minHeight = h;
-            } else if (h > maxHeight) {
-                if (h != std::numeric_limits<double>::infinity())
-                    maxHeight = h;
+        // In pairs first: minpd and maxpd pass over a NaN (their second
+        // operand wins). An infinity, or a zero (whose sign depends on
+        // which comes first), sends the range to the plain loop.
+        Pair low = Both(minHeight), high = low;
+        for (int k = 0; k < kVertexCount; k += 2) {
+            const Pair h = _mm_loadu_pd(&heights[std::size_t(k)]);
+            low = _mm_min_pd(h, low);
+            high = _mm_max_pd(h, high);
+        }
+        minHeight = std::min(low[0], low[1]);
+        maxHeight = std::max(high[0], high[1]);
+        constexpr double kInfinity = std::numeric_limits<double>::infinity();
+        if (minHeight == -kInfinity || maxHeight == kInfinity || minHeight == 0.0 ||
+            maxHeight == 0.0) {
+            minHeight = maxHeight = *firstFinite;
+            // NaN fails both comparisons; only the infinities need a test.
+            for (auto it = firstFinite + 1; it != heights.end(); ++it) {
+                const double h = *it;
+                if (h < minHeight) {
+                    if (h != -kInfinity)
+                        minHeight = h;
+                } else if (h > maxHeight) {
+                    if (h != kInfinity)
+                        maxHeight = h;
+                }
             }
         }
     }

@@ -1,7 +1,8 @@
 // DeriveView projects the vertices two at a time, one per lane of a pair of
 // doubles: a second copy of ProjectPoint. Over random views, extreme ones
 // included, every projection and every colour must be ProjectPoint's and
-// ColorIndex's to the bit (a NaN may be another NaN). RedrawSurface takes the
+// ColorIndex's to the bit (a NaN may be another NaN), and the height range
+// a plain scan's, down to the sign of a zero. RedrawSurface takes the
 // pixels in that same pass, DrawMesh from the scene: the pictures must agree.
 #include <algorithm>
 #include <bit>
@@ -43,7 +44,7 @@ double AnyDouble(std::mt19937_64& random)
     case 1:
         return (random() % 2) ? kInf : -kInf;
     case 2:
-        return 0.0;
+        return (random() % 2) ? 0.0 : -0.0;
     case 3:
         return std::bit_cast<double>(random() & 0x800FFFFFFFFFFFFFu); // subnormal
     default: {
@@ -98,6 +99,21 @@ TEST(DeriveView, PairedProjectionIsProjectPointBitForBit)
 
         DeriveView(*scene);
         SCOPED_TRACE(testing::Message() << "view " << view);
+        // The range over the finite heights, the first of equal ones (which
+        // zero) kept, as a plain scan finds it.
+        double minHeight = 0.0, maxHeight = 0.0;
+        bool any = false;
+        for (double h : scene->heights) {
+            if (!std::isfinite(h))
+                continue;
+            if (!any || h < minHeight)
+                minHeight = h;
+            if (!any || h > maxHeight)
+                maxHeight = h;
+            any = true;
+        }
+        ASSERT_TRUE(Same(scene->minHeight, minHeight));
+        ASSERT_TRUE(Same(scene->maxHeight, maxHeight));
         for (int k = 0; k < kVertexCount; ++k) {
             const Vec3 model{scene->zScale * scene->heights[k], double(k / kGridSize) - 50.0,
                              double(k % kGridSize) - 50.0};
@@ -137,4 +153,34 @@ TEST(DeriveView, RedrawTakesThePixelsDrawMeshTakesFromTheScene)
     }
     // Enough of the views must draw something for the comparison to mean anything.
     EXPECT_GT(pictures, 30);
+}
+
+TEST(DeriveView, ZeroEndOfTheRangeIsTheFirstZero)
+{
+    // Two zeros of opposite sign, the first at an odd vertex and the second
+    // at an even one: taking the range two vertices at a time must still
+    // keep the first, as a plain scan does.
+    struct Row {
+        const char* name;
+        double others;
+        double first, second; // at vertices 1 and 2
+        double minHeight, maxHeight;
+    } rows[] = {
+        {"minus_zero_lowest", 5.0, -0.0, 0.0, -0.0, 5.0},
+        {"plus_zero_lowest", 5.0, 0.0, -0.0, 0.0, 5.0},
+        {"minus_zero_highest", -5.0, -0.0, 0.0, -5.0, -0.0},
+        {"plus_zero_highest", -5.0, 0.0, -0.0, -5.0, 0.0},
+    };
+    auto scene = std::make_unique<SceneState>();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ResetView(*scene, nullptr);
+        scene->zScale = 1.0;
+        scene->heights.fill(row.others);
+        scene->heights[1] = row.first;
+        scene->heights[2] = row.second;
+        DeriveView(*scene);
+        EXPECT_TRUE(Same(scene->minHeight, row.minHeight));
+        EXPECT_TRUE(Same(scene->maxHeight, row.maxHeight));
+    }
 }
