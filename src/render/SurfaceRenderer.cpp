@@ -115,7 +115,7 @@ using CellBytes = std::array<std::uint8_t, std::size_t(kStride) * kStride>;
 } // namespace
 
 struct RendererScratch {
-    POINT points[kVertexCount];         // ToPixel of each projection
+    POINT points[kVertexCount + 1];     // ToPixel of each projection; one spare to read
     std::uint8_t visible[kVertexCount]; // 1: in front of the eye, with a pixel
     CellBytes drawn{};                  // 1: all four corners visible
     CellBytes segments{};               // DrawCell's outline bits, 0 when not drawn
@@ -313,6 +313,12 @@ void FindSegments(RendererScratch& s)
     }
 }
 
+// Two points, (x, y) each.
+__m128i Load(const POINT* p)
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
 // Corners c and c + 1 of a cell in the order's outline, from the pixels of
 // its low row (columns j, j + 1) and of its high row: in every order the two
 // share a column and differ in row.
@@ -335,8 +341,7 @@ __attribute__((always_inline)) inline void DrawCell(const SceneState& scene, Can
     if (segments == 0)
         return;
     const POINT* low = s.points + i * kGridSize + j;
-    const __m128i lowPair = _mm_loadu_si128(reinterpret_cast<const __m128i*>(low));
-    const __m128i highPair = _mm_loadu_si128(reinterpret_cast<const __m128i*>(low + kGridSize));
+    const __m128i lowPair = Load(low), highPair = Load(low + kGridSize);
     alignas(16) POINT corners[4];
     _mm_store_si128(reinterpret_cast<__m128i*>(corners), CornerPair<order, 0>(lowPair, highPair));
     _mm_store_si128(reinterpret_cast<__m128i*>(corners + 2),
@@ -349,30 +354,52 @@ __attribute__((always_inline)) inline void DrawCell(const SceneState& scene, Can
         canvas.Quad(corners, segments);
 }
 
+// Lanes of four signed 32-bit integers (SSE2 has no pminsd or pmaxsd).
+__m128i Min32(__m128i a, __m128i b)
+{
+    const __m128i greater = _mm_cmpgt_epi32(a, b);
+    return _mm_or_si128(_mm_and_si128(greater, b), _mm_andnot_si128(greater, a));
+}
+
+__m128i Max32(__m128i a, __m128i b)
+{
+    const __m128i greater = _mm_cmpgt_epi32(a, b);
+    return _mm_or_si128(_mm_and_si128(greater, a), _mm_andnot_si128(greater, b));
+}
+
 // Whether the drawn cells' bounds, held to the canvas, add up to many
 // canvases: then cells overlap so much that drawing near to far, beneath
 // what is there, saves more than its bookkeeping costs. Every seventh row of
-// cells is enough to tell; either way the picture is the same.
+// cells is enough to tell; either way the picture is the same. Two cells at
+// a time, (x, y) of each in a lane pair; a drawn cell's bounds cannot
+// overflow their difference, and a cell not drawn adds nothing.
 bool HeavilyOverlapping(const RendererScratch& s)
 {
     constexpr int kSampledRow = 7;
     constexpr std::int64_t kEnough = std::int64_t(8) * Canvas::kWidth * Canvas::kHeight;
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i limit =
+        _mm_setr_epi32(Canvas::kWidth, Canvas::kHeight, Canvas::kWidth, Canvas::kHeight);
     std::int64_t area = 0;
     for (int i = 0; i < kCells; i += kSampledRow) {
         const POINT* low = s.points + i * kGridSize;
         const POINT* high = low + kGridSize;
         const std::uint8_t* row = s.drawn.data() + (i + 1) * kStride + 1;
-        for (int j = 0; j < kCells; ++j) {
-            if (!row[j])
-                continue;
-            const POINT a = low[j], b = high[j], c = high[j + 1], d = low[j + 1];
-            const int left = std::max(std::min({a.x, b.x, c.x, d.x}), 0);
-            const int right = std::min(std::max({a.x, b.x, c.x, d.x}), Canvas::kWidth);
-            const int top = std::max(std::min({a.y, b.y, c.y, d.y}), 0);
-            const int bottom = std::min(std::max({a.y, b.y, c.y, d.y}), Canvas::kHeight);
-            if (left < right && top < bottom)
-                area += std::int64_t(right - left) * (bottom - top) * kSampledRow;
+        std::int64_t rowArea = 0;
+        for (int j = 0; j < kCells; j += 2) { // cell 99 is the border: never drawn
+            const __m128i a = Load(low + j), b = Load(high + j), c = Load(low + j + 1),
+                          d = Load(high + j + 1);
+            const __m128i lows = Min32(Min32(a, b), Min32(c, d));
+            const __m128i highs = Max32(Max32(a, b), Max32(c, d));
+            const __m128i from = _mm_and_si128(lows, _mm_cmpgt_epi32(lows, zero));
+            __m128i size = _mm_sub_epi32(Min32(highs, limit), from);
+            size = _mm_and_si128(size, _mm_cmpgt_epi32(size, zero));
+            alignas(16) std::uint64_t areas[2];
+            _mm_store_si128(reinterpret_cast<__m128i*>(areas),
+                            _mm_mul_epu32(size, _mm_srli_epi64(size, 32)));
+            rowArea += std::int64_t(row[j] ? areas[0] : 0) + std::int64_t(row[j + 1] ? areas[1] : 0);
         }
+        area += rowArea * kSampledRow;
         if (area > kEnough)
             return true;
     }
