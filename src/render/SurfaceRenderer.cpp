@@ -1,12 +1,17 @@
 // RedrawSurface in two steps. DeriveView: camera frame, height range, model
 // points with their projections and colours, all written to the scene.
 // DrawMesh: the pixel positions, then the cells far to near, into the canvas.
+// RedrawSurface takes the pixel positions in DeriveView's pass over the
+// vertices, so that each vertex is read once.
 #include "render/SurfaceRenderer.h"
+
+#include <emmintrin.h>
 
 #include <algorithm>
 #include <array>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "render/Camera.h"
@@ -102,94 +107,27 @@ static_assert(kHighColumnsOrder.RowEdgeBit() == 2 && kHighColumnsOrder.ColumnEdg
 static_assert(kLowRowsOrder.RowEdgeBit() == 2 && kLowRowsOrder.ColumnEdgeBit() == 4);
 static_assert(kLowColumnsOrder.RowEdgeBit() == 2 && kLowColumnsOrder.ColumnEdgeBit() == 4);
 
-struct PixelVertex {
-    POINT point;
-    bool visible;
+// Cell (i, j) is at (i + 1) * kStride + (j + 1) of a cell table, whose border
+// of cells that are never drawn keeps a neighbour's index inside it.
+constexpr int kStride = kCells + 2;
+using CellBytes = std::array<std::uint8_t, std::size_t(kStride) * kStride>;
+
+} // namespace
+
+struct RendererScratch {
+    POINT points[kVertexCount + 1];     // ToPixel of each projection; one spare to read
+    std::uint8_t visible[kVertexCount]; // 1: in front of the eye, with a pixel
+    CellBytes drawn{};                  // 1: all four corners visible
+    CellBytes segments{};               // DrawCell's outline bits, 0 when not drawn
 };
 
-// Whether each cell is drawn (all four corners visible), with a border of
-// cells that are never drawn, so that a neighbour's index never leaves it.
-// Cell (i, j) is at (i + 1) * kStride + (j + 1).
-constexpr int kStride = kCells + 2;
-using CellFlags = std::array<bool, std::size_t(kStride) * kStride>;
-
-void FindDrawnCells(const PixelVertex* pixels, CellFlags& drawn)
-{
-    for (int i = 0; i < kCells; ++i) {
-        const PixelVertex* low = pixels + i * kGridSize;
-        const PixelVertex* high = low + kGridSize;
-        bool* row = drawn.data() + (i + 1) * kStride + 1;
-        for (int j = 0; j < kCells; ++j)
-            row[j] = low[j].visible & high[j].visible & high[j + 1].visible & low[j + 1].visible;
-    }
-}
-
-// One cell: left out entirely when a corner is hidden. Of the outline, the
-// two segments along edges that a later cell draws again are left to it: the
-// same segment drawn later sets the same pixels to the same colour, and
-// nothing reads a pixel in between, so the picture is the same. Inlined into
-// the drawing loops, which call it ten thousand times a redraw.
-template <const CellOrder& order, bool beneath = false>
-__attribute__((always_inline)) inline void
-DrawCell(const SceneState& scene, Canvas& canvas, const PixelVertex* pixels, const CellFlags& drawn,
-         int i, int j, bool colored)
-{
-    const int cell = (i + 1) * kStride + (j + 1);
-    if (!drawn[std::size_t(cell)])
-        return;
-    POINT corners[4];
-    for (int c = 0; c < 4; ++c)
-        corners[c] = pixels[(i + order.di[c]) * kGridSize + (j + order.dj[c])].point;
-    unsigned segments = 0xF;
-    if (drawn[std::size_t(cell + order.laterRow * kStride)])
-        segments &= ~order.RowEdgeBit();
-    if (drawn[std::size_t(cell + order.laterColumn)])
-        segments &= ~order.ColumnEdgeBit();
-    if (colored)
-        canvas.SetBrush(scene.vertexColor[i * kGridSize + j]);
-    if constexpr (beneath)
-        canvas.QuadBeneath(corners, segments);
-    else
-        canvas.Quad(corners, segments);
-}
-
-// Whether the drawn cells' bounds, held to the canvas, add up to many
-// canvases: then cells overlap so much that drawing near to far, beneath
-// what is there, saves more than its bookkeeping costs. Every seventh row of
-// cells is enough to tell; either way the picture is the same.
-bool HeavilyOverlapping(const PixelVertex* pixels, const CellFlags& drawn)
-{
-    constexpr int kSampledRow = 7;
-    constexpr std::int64_t kEnough = std::int64_t(8) * Canvas::kWidth * Canvas::kHeight;
-    std::int64_t area = 0;
-    for (int i = 0; i < kCells; i += kSampledRow) {
-        const PixelVertex* low = pixels + i * kGridSize;
-        const PixelVertex* high = low + kGridSize;
-        const bool* row = drawn.data() + (i + 1) * kStride + 1;
-        for (int j = 0; j < kCells; ++j) {
-            if (!row[j])
-                continue;
-            const POINT a = low[j].point, b = high[j].point, c = high[j + 1].point,
-                        d = low[j + 1].point;
-            const int left = std::max(std::min({a.x, b.x, c.x, d.x}), 0);
-            const int right = std::min(std::max({a.x, b.x, c.x, d.x}), Canvas::kWidth);
-            const int top = std::max(std::min({a.y, b.y, c.y, d.y}), 0);
-            const int bottom = std::min(std::max({a.y, b.y, c.y, d.y}), Canvas::kHeight);
-            if (left < right && top < bottom)
-                area += std::int64_t(right - left) * (bottom - top) * kSampledRow;
-        }
-        if (area > kEnough)
-            return true;
-    }
-    return false;
-}
+namespace {
 
 // Two vertices at a time, one per lane of a pair of doubles. Each lane does
-// exactly the scalar operations of the model point, Project and the colour
-// quotient, in the same order and rounding (no fused multiply-add), so every
-// bit is Project's; only the pair is new. Phase 1 (the model point) is never
-// stored: phase 2 overwrites it at once.
-using Pair = double __attribute__((vector_size(16)));
+// exactly the scalar operations of the model point, Project, ColorIndex and
+// ToPixel, in the same order and rounding (no fused multiply-add), so every
+// bit is theirs; only the pair is new. Only SSE2, the x86-64 baseline.
+using Pair = __m128d;
 
 struct PairVec3 {
     Pair x, y, z;
@@ -215,7 +153,36 @@ Pair Dot(PairVec3 a, PairVec3 b)
     return a.z * b.z + a.y * b.y + a.x * b.x;
 }
 
-void ProjectVertices(SceneState& scene)
+// The pixels of vertices k and k + 1 from their projections; seen is a lane
+// mask. Truncation gives INT32_MIN for exactly what HasPixel refuses, so the
+// point is ToPixel's either way.
+__attribute__((always_inline)) inline void StorePixels(RendererScratch& s, int k, Pair x, Pair y,
+                                                       Pair seen)
+{
+    const Pair low = Both(-2147483649.0), high = Both(2147483648.0);
+    const Pair px = x + kPictureCenterX, py = y + kPictureCenterY;
+    const Pair hasX = _mm_and_pd(_mm_cmpgt_pd(px, low), _mm_cmplt_pd(px, high));
+    const Pair hasY = _mm_and_pd(_mm_cmpgt_pd(py, low), _mm_cmplt_pd(py, high));
+    const int visible = _mm_movemask_pd(_mm_and_pd(seen, _mm_and_pd(hasX, hasY)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(s.points + k),
+                     _mm_unpacklo_epi32(_mm_cvttpd_epi32(px), _mm_cvttpd_epi32(py)));
+    s.visible[k] = std::uint8_t(visible & 1);
+    s.visible[k + 1] = std::uint8_t(visible >> 1);
+}
+
+// The pixels of what DeriveView left in the scene. Inlined: out of line, GCC
+// 12 folds the loop's addresses onto a null base, takes the stores for a
+// null access, deems the function pure and drops the call.
+__attribute__((always_inline)) inline void ConvertVertices(const SceneState& scene, RendererScratch& s)
+{
+    for (int k = 0; k < kVertexCount; k += 2) {
+        const Vec3 &a = scene.vertices[std::size_t(k)], &b = scene.vertices[std::size_t(k + 1)];
+        StorePixels(s, k, Pair{a.x, b.x}, Pair{a.y, b.y}, _mm_cmpneq_pd(Pair{a.z, b.z}, Both(0.0)));
+    }
+}
+
+template <bool toPixels>
+void ProjectVertices(SceneState& scene, RendererScratch* s)
 {
     const ProjectionFrame f = TakeProjectionFrame(scene);
     const PairVec3 eye = Both(f.eye), planeCenter = Both(f.planeCenter), toEye = Both(f.toEye);
@@ -224,43 +191,48 @@ void ProjectVertices(SceneState& scene)
     const Pair zoomLevel = Both(f.zoomLevel), zScale = Both(scene.zScale);
     const double minHeight = scene.minHeight, maxHeight = scene.maxHeight;
     const Pair minPair = Both(minHeight), rangePair = Both(maxHeight - minHeight);
-    const bool flat = maxHeight == minHeight;
-    for (int k = 0; k < kVertexCount; k += 2) {
-        const Pair h{scene.heights[k], scene.heights[k + 1]};
-        const PairVec3 p{zScale * h,
-                         Pair{double(k / kGridSize), double((k + 1) / kGridSize)} - 50.0,
-                         Pair{double(k % kGridSize), double((k + 1) % kGridSize)} - 50.0};
-        // Project, lane by lane.
-        const PairVec3 d = Subtract(eye, p);
-        const auto visible = Dot(d, eyeToPlaneCenter) > 0.0;
-        const Pair t = Dot(toEye, Subtract(planeCenter, p)) / Dot(toEye, d);
-        const PairVec3 q{p.x + t * d.x, p.y + t * d.y, p.z + t * d.z};
-        const PairVec3 offset =
-            Subtract(PairVec3{zoomLevel * q.x, zoomLevel * q.y, zoomLevel * q.z}, planeCenter);
-        const Pair screenX = Dot(offset, right);
-        const Pair screenY = Dot(offset, up);
-        // The colour quotient of ColorIndex; its checks follow per vertex.
-        const Pair quotient = ((h - minPair) * 254.0) / rangePair;
-        for (int lane = 0; lane < 2; ++lane) {
-            const bool seen = visible[lane] != 0;
-            const double x = seen ? screenX[lane] : 0.0;
-            const double y = seen ? screenY[lane] : 0.0;
-            scene.vertices[std::size_t(k + lane)] = {x, y, seen ? 1.0 : 0.0};
-            const bool colored = !flat && std::isfinite(h[lane]);
-            scene.vertexColor[std::size_t(k + lane)] =
-                scene.palette[colored ? ColorIndexOfQuotient(quotient[lane]) : 0];
+    // |h| < limit: finite, and never on a flat grid.
+    const Pair colorLimit =
+        Both(maxHeight == minHeight ? 0.0 : std::numeric_limits<double>::infinity());
+    double* out = reinterpret_cast<double*>(scene.vertices.data());
+    for (int row = 0; row < kGridSize; ++row) {
+        const Pair y = Both(double(row) - 50.0);
+        Pair column{0.0, 1.0}; // whole numbers: adding 2.0 is exact
+        for (int k = row * kGridSize; k < (row + 1) * kGridSize; k += 2, column += 2.0) {
+            const Pair h = _mm_loadu_pd(&scene.heights[std::size_t(k)]);
+            const PairVec3 p{zScale * h, y, column - 50.0};
+            // Project, lane by lane.
+            const PairVec3 d = Subtract(eye, p);
+            const Pair seen = _mm_cmpgt_pd(Dot(d, eyeToPlaneCenter), Both(0.0));
+            const Pair t = Dot(toEye, Subtract(planeCenter, p)) / Dot(toEye, d);
+            const PairVec3 q{p.x + t * d.x, p.y + t * d.y, p.z + t * d.z};
+            const PairVec3 offset =
+                Subtract(PairVec3{zoomLevel * q.x, zoomLevel * q.y, zoomLevel * q.z}, planeCenter);
+            // A hidden vertex is (0, 0, 0): the mask clears every bit.
+            const Pair screenX = _mm_and_pd(seen, Dot(offset, right));
+            const Pair screenY = _mm_and_pd(seen, Dot(offset, up));
+            const Pair shown = _mm_and_pd(seen, Both(1.0));
+            _mm_storeu_pd(out + 3 * k, _mm_unpacklo_pd(screenX, screenY));
+            _mm_storeu_pd(out + 3 * k + 2, _mm_move_sd(screenX, shown));
+            _mm_storeu_pd(out + 3 * k + 4, _mm_unpackhi_pd(screenY, shown));
+            // ColorIndex: maxpd gives its second operand for a NaN, so the
+            // quotient's NaN goes to 0 as there.
+            const Pair quotient = ((h - minPair) * 254.0) / rangePair;
+            const Pair colored = _mm_cmplt_pd(_mm_andnot_pd(Both(-0.0), h), colorLimit);
+            const __m128i index = _mm_cvttpd_epi32(
+                _mm_and_pd(colored, _mm_min_pd(_mm_max_pd(quotient, Both(0.0)), Both(254.0))));
+            scene.vertexColor[std::size_t(k)] = scene.palette[std::size_t(_mm_cvtsi128_si32(index))];
+            scene.vertexColor[std::size_t(k + 1)] =
+                scene.palette[std::size_t(_mm_cvtsi128_si32(_mm_srli_si128(index, 4)))];
+            if constexpr (toPixels)
+                StorePixels(*s, k, screenX, screenY, seen);
         }
     }
 }
 
-} // namespace
-
-struct RendererScratch {
-    PixelVertex pixels[kVertexCount];
-    CellFlags drawn{}; // its border stays false
-};
-
-void DeriveView(SceneState& scene)
+// Whether the frame was sound, and so the pixels taken when toPixels.
+template <bool toPixels>
+bool DeriveViewWith(SceneState& scene, RendererScratch* s)
 {
     const bool frameSound = UpdateCameraFrame(scene);
 
@@ -272,15 +244,31 @@ void DeriveView(SceneState& scene)
     double minHeight = firstFinite == heights.end() ? 0.0 : *firstFinite;
     double maxHeight = minHeight;
     if (firstFinite != heights.end()) {
-        // NaN fails both comparisons; only the infinities need a test.
-        for (auto it = firstFinite + 1; it != heights.end(); ++it) {
-            const double h = *it;
-            if (h < minHeight) {
-                if (h != -std::numeric_limits<double>::infinity())
-                    minHeight = h;
-            } else if (h > maxHeight) {
-                if (h != std::numeric_limits<double>::infinity())
-                    maxHeight = h;
+        // In pairs first: minpd and maxpd pass over a NaN (their second
+        // operand wins). An infinity, or a zero (whose sign depends on
+        // which comes first), sends the range to the plain loop.
+        Pair low = Both(minHeight), high = low;
+        for (int k = 0; k < kVertexCount; k += 2) {
+            const Pair h = _mm_loadu_pd(&heights[std::size_t(k)]);
+            low = _mm_min_pd(h, low);
+            high = _mm_max_pd(h, high);
+        }
+        minHeight = std::min(low[0], low[1]);
+        maxHeight = std::max(high[0], high[1]);
+        constexpr double kInfinity = std::numeric_limits<double>::infinity();
+        if (minHeight == -kInfinity || maxHeight == kInfinity || minHeight == 0.0 ||
+            maxHeight == 0.0) {
+            minHeight = maxHeight = *firstFinite;
+            // NaN fails both comparisons; only the infinities need a test.
+            for (auto it = firstFinite + 1; it != heights.end(); ++it) {
+                const double h = *it;
+                if (h < minHeight) {
+                    if (h != -kInfinity)
+                        minHeight = h;
+                } else if (h > maxHeight) {
+                    if (h != kInfinity)
+                        maxHeight = h;
+                }
             }
         }
     }
@@ -288,15 +276,198 @@ void DeriveView(SceneState& scene)
     scene.maxHeight = maxHeight;
 
     if (frameSound) {
-        ProjectVertices(scene);
-    } else {
-        // Without a sound frame nothing is in front of the eye.
-        for (int k = 0; k < kVertexCount; ++k) {
-            scene.vertices[k] = {0.0, 0.0, 0.0};
-            scene.vertexColor[k] =
-                scene.palette[ColorIndex(scene.heights[k], minHeight, maxHeight)];
+        ProjectVertices<toPixels>(scene, s);
+        return true;
+    }
+    // Without a sound frame nothing is in front of the eye.
+    for (int k = 0; k < kVertexCount; ++k) {
+        scene.vertices[k] = {0.0, 0.0, 0.0};
+        scene.vertexColor[k] = scene.palette[ColorIndex(scene.heights[k], minHeight, maxHeight)];
+    }
+    return false;
+}
+
+void FindDrawnCells(RendererScratch& s)
+{
+    for (int i = 0; i < kCells; ++i) {
+        const std::uint8_t* low = s.visible + i * kGridSize;
+        const std::uint8_t* high = low + kGridSize;
+        std::uint8_t* row = s.drawn.data() + (i + 1) * kStride + 1;
+        for (int j = 0; j < kCells; ++j)
+            row[j] = low[j] & high[j] & high[j + 1] & low[j + 1];
+    }
+}
+
+// Of a drawn cell's outline, the two segments along edges that a later cell
+// draws again are left to it: the same segment drawn later sets the same
+// pixels to the same colour, and nothing reads a pixel in between, so the
+// picture is the same. A drawn cell keeps at least two segments.
+template <const CellOrder& order>
+void FindSegments(RendererScratch& s)
+{
+    const std::uint8_t* drawn = s.drawn.data();
+    for (int cell = kStride; cell < kStride * (kStride - 1); ++cell) {
+        const unsigned dropped = (drawn[cell + order.laterRow * kStride] ? order.RowEdgeBit() : 0) |
+                                 (drawn[cell + order.laterColumn] ? order.ColumnEdgeBit() : 0);
+        s.segments[std::size_t(cell)] = drawn[cell] ? std::uint8_t(0xF & ~dropped) : 0;
+    }
+}
+
+// Two points, (x, y) each.
+__m128i Load(const POINT* p)
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+// Corners c and c + 1 of a cell in the order's outline, from the pixels of
+// its low row (columns j, j + 1) and of its high row: in every order the two
+// share a column and differ in row.
+template <const CellOrder& order, int c>
+__m128i CornerPair(__m128i low, __m128i high)
+{
+    static_assert(order.dj[c] == order.dj[c + 1] && order.di[c] + order.di[c + 1] == 1);
+    const __m128i first = order.di[c] ? high : low, second = order.di[c] ? low : high;
+    return order.dj[c] ? _mm_unpackhi_epi64(first, second) : _mm_unpacklo_epi64(first, second);
+}
+
+// One cell, left out entirely when a corner is hidden. Inlined into the
+// drawing loops, which call it ten thousand times a redraw.
+template <const CellOrder& order, bool beneath>
+__attribute__((always_inline)) inline void DrawCell(const SceneState& scene, Canvas& canvas,
+                                                    const RendererScratch& s, int i, int j,
+                                                    bool colored)
+{
+    const unsigned segments = s.segments[std::size_t((i + 1) * kStride + (j + 1))];
+    if (segments == 0)
+        return;
+    const POINT* low = s.points + i * kGridSize + j;
+    const __m128i lowPair = Load(low), highPair = Load(low + kGridSize);
+    alignas(16) POINT corners[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(corners), CornerPair<order, 0>(lowPair, highPair));
+    _mm_store_si128(reinterpret_cast<__m128i*>(corners + 2),
+                    CornerPair<order, 2>(lowPair, highPair));
+    if (colored)
+        canvas.SetBrush(scene.vertexColor[std::size_t(i * kGridSize + j)]);
+    if constexpr (beneath)
+        canvas.QuadBeneath(corners, segments);
+    else
+        canvas.Quad(corners, segments);
+}
+
+// Lanes of four signed 32-bit integers (SSE2 has no pminsd or pmaxsd).
+__m128i Min32(__m128i a, __m128i b)
+{
+    const __m128i greater = _mm_cmpgt_epi32(a, b);
+    return _mm_or_si128(_mm_and_si128(greater, b), _mm_andnot_si128(greater, a));
+}
+
+__m128i Max32(__m128i a, __m128i b)
+{
+    const __m128i greater = _mm_cmpgt_epi32(a, b);
+    return _mm_or_si128(_mm_and_si128(greater, a), _mm_andnot_si128(greater, b));
+}
+
+// Whether the drawn cells' bounds, held to the canvas, add up to many
+// canvases: then cells overlap so much that drawing near to far, beneath
+// what is there, saves more than its bookkeeping costs. Every seventh row of
+// cells is enough to tell; either way the picture is the same. Two cells at
+// a time, (x, y) of each in a lane pair; a drawn cell's bounds cannot
+// overflow their difference, and a cell not drawn adds nothing.
+bool HeavilyOverlapping(const RendererScratch& s)
+{
+    constexpr int kSampledRow = 7;
+    constexpr std::int64_t kEnough = std::int64_t(8) * Canvas::kWidth * Canvas::kHeight;
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i limit =
+        _mm_setr_epi32(Canvas::kWidth, Canvas::kHeight, Canvas::kWidth, Canvas::kHeight);
+    std::int64_t area = 0;
+    for (int i = 0; i < kCells; i += kSampledRow) {
+        const POINT* low = s.points + i * kGridSize;
+        const POINT* high = low + kGridSize;
+        const std::uint8_t* row = s.drawn.data() + (i + 1) * kStride + 1;
+        std::int64_t rowArea = 0;
+        for (int j = 0; j < kCells; j += 2) { // cell 99 is the border: never drawn
+            const __m128i a = Load(low + j), b = Load(high + j), c = Load(low + j + 1),
+                          d = Load(high + j + 1);
+            const __m128i lows = Min32(Min32(a, b), Min32(c, d));
+            const __m128i highs = Max32(Max32(a, b), Max32(c, d));
+            const __m128i from = _mm_and_si128(lows, _mm_cmpgt_epi32(lows, zero));
+            __m128i size = _mm_sub_epi32(Min32(highs, limit), from);
+            size = _mm_and_si128(size, _mm_cmpgt_epi32(size, zero));
+            alignas(16) std::uint64_t areas[2];
+            _mm_store_si128(reinterpret_cast<__m128i*>(areas),
+                            _mm_mul_epu32(size, _mm_srli_epi64(size, 32)));
+            rowArea += std::int64_t(row[j] ? areas[0] : 0) + std::int64_t(row[j + 1] ? areas[1] : 0);
+        }
+        area += rowArea * kSampledRow;
+        if (area > kEnough)
+            return true;
+    }
+    return false;
+}
+
+// The cells far to near: the outer loop over columns (columnsOuter) or rows,
+// rising (outerUp) or falling, the inner one rising. Beneath, the same cells
+// in the reverse order, each beneath the ones before.
+template <const CellOrder& order, bool columnsOuter, bool outerUp, bool beneath>
+void DrawCells(const SceneState& scene, Canvas& canvas, const RendererScratch& s, bool colored)
+{
+    constexpr int last = kCells - 1;
+    for (int a = 0; a <= last; ++a) {
+        const int outer = (outerUp != beneath) ? a : last - a;
+        for (int b = 0; b <= last; ++b) {
+            const int inner = beneath ? last - b : b;
+            if constexpr (columnsOuter)
+                DrawCell<order, beneath>(scene, canvas, s, inner, outer, colored);
+            else
+                DrawCell<order, beneath>(scene, canvas, s, outer, inner, colored);
         }
     }
+}
+
+template <const CellOrder& order, bool columnsOuter, bool outerUp>
+void DrawInOrder(const SceneState& scene, Canvas& canvas, RendererScratch& s, bool colored)
+{
+    FindSegments<order>(s);
+    if (HeavilyOverlapping(s)) {
+        canvas.BeginBeneath();
+        DrawCells<order, columnsOuter, outerUp, true>(scene, canvas, s, colored);
+        canvas.EndBeneath();
+    } else {
+        DrawCells<order, columnsOuter, outerUp, false>(scene, canvas, s, colored);
+    }
+}
+
+// DrawMesh once the pixels are in the scratch.
+void DrawPixels(const SceneState& scene, Canvas& canvas, RendererScratch& s)
+{
+    // A new picture each time: every pixel black, the unshown border too.
+    canvas.Clear(Rgb(0, 0, 0));
+    canvas.SetPen(kOutlineColor);
+    canvas.SetBrush(kPlainFillColor);
+    const bool colored = scene.colorMode == 1;
+    FindDrawnCells(s);
+    switch (ChooseDrawingOrder(scene.eye.y, scene.eye.z)) {
+    case DrawingOrder::HighColumns:
+        DrawInOrder<kHighColumnsOrder, true, true>(scene, canvas, s, colored);
+        break;
+    case DrawingOrder::LowRows:
+        DrawInOrder<kLowRowsOrder, false, false>(scene, canvas, s, colored);
+        break;
+    case DrawingOrder::LowColumns:
+        DrawInOrder<kLowColumnsOrder, true, false>(scene, canvas, s, colored);
+        break;
+    case DrawingOrder::HighRows:
+        DrawInOrder<kHighRowsOrder, false, true>(scene, canvas, s, colored);
+        break;
+    }
+}
+
+} // namespace
+
+void DeriveView(SceneState& scene)
+{
+    DeriveViewWith<false>(scene, nullptr);
 }
 
 SurfaceRenderer::SurfaceRenderer() : scratch(std::make_unique<RendererScratch>()) {}
@@ -305,88 +476,15 @@ SurfaceRenderer::~SurfaceRenderer() = default;
 
 void SurfaceRenderer::RedrawSurface(SceneState& scene, Canvas& canvas)
 {
-    DeriveView(scene);
-    DrawMesh(scene, canvas);
+    if (!DeriveViewWith<true>(scene, scratch.get()))
+        ConvertVertices(scene, *scratch);
+    DrawPixels(scene, canvas, *scratch);
 }
 
 void SurfaceRenderer::DrawMesh(const SceneState& scene, Canvas& canvas)
 {
-    PixelVertex* pixels = scratch->pixels;
-    CellFlags& drawn = scratch->drawn;
-
-    // A new picture each time: every pixel black, the unshown border too.
-    canvas.Clear(Rgb(0, 0, 0));
-
-    // A corner is drawn when it is in front of the eye and has a pixel.
-    for (int k = 0; k < kVertexCount; ++k) {
-        const Vec3& v = scene.vertices[std::size_t(k)];
-        const double x = v.x + kPictureCenterX;
-        const double y = v.y + kPictureCenterY;
-        // ToPixel, with each range test made once.
-        const bool hasX = HasPixel(x);
-        const bool hasY = HasPixel(y);
-        pixels[k] = {{hasX ? std::int32_t(x) : INT32_MIN, hasY ? std::int32_t(y) : INT32_MIN},
-                     v.z != 0.0 && hasX && hasY};
-    }
-
-    canvas.SetPen(kOutlineColor);
-    canvas.SetBrush(kPlainFillColor);
-    const bool colored = scene.colorMode == 1;
-    constexpr int last = kCells - 1;
-    FindDrawnCells(pixels, drawn);
-
-    const DrawingOrder drawingOrder = ChooseDrawingOrder(scene.eye.y, scene.eye.z);
-    if (HeavilyOverlapping(pixels, drawn)) {
-        // The same cells in the reverse order, each beneath the ones before.
-        canvas.BeginBeneath();
-        switch (drawingOrder) {
-        case DrawingOrder::HighColumns:
-            for (int j = last; j >= 0; --j)
-                for (int i = last; i >= 0; --i)
-                    DrawCell<kHighColumnsOrder, true>(scene, canvas, pixels, drawn, i, j, colored);
-            break;
-        case DrawingOrder::LowRows:
-            for (int i = 0; i <= last; ++i)
-                for (int j = last; j >= 0; --j)
-                    DrawCell<kLowRowsOrder, true>(scene, canvas, pixels, drawn, i, j, colored);
-            break;
-        case DrawingOrder::LowColumns:
-            for (int j = 0; j <= last; ++j)
-                for (int i = last; i >= 0; --i)
-                    DrawCell<kLowColumnsOrder, true>(scene, canvas, pixels, drawn, i, j, colored);
-            break;
-        case DrawingOrder::HighRows:
-            for (int i = last; i >= 0; --i)
-                for (int j = last; j >= 0; --j)
-                    DrawCell<kHighRowsOrder, true>(scene, canvas, pixels, drawn, i, j, colored);
-            break;
-        }
-        canvas.EndBeneath();
-        return;
-    }
-
-    switch (drawingOrder) {
-    case DrawingOrder::HighColumns:
-        for (int j = 0; j <= last; ++j)
-            for (int i = 0; i <= last; ++i)
-                DrawCell<kHighColumnsOrder>(scene, canvas, pixels, drawn, i, j, colored);
-        break;
-    case DrawingOrder::LowRows:
-        for (int i = last; i >= 0; --i)
-            for (int j = 0; j <= last; ++j)
-                DrawCell<kLowRowsOrder>(scene, canvas, pixels, drawn, i, j, colored);
-        break;
-    case DrawingOrder::LowColumns:
-        for (int j = last; j >= 0; --j)
-            for (int i = 0; i <= last; ++i)
-                DrawCell<kLowColumnsOrder>(scene, canvas, pixels, drawn, i, j, colored);
-        break;
-    case DrawingOrder::HighRows:
-        for (int i = 0; i <= last; ++i)
-            for (int j = 0; j <= last; ++j)
-                DrawCell<kHighRowsOrder>(scene, canvas, pixels, drawn, i, j, colored);
-        break;
-    }
+    ConvertVertices(scene, *scratch);
+    DrawPixels(scene, canvas, *scratch);
 }
 
 } // namespace hyt

@@ -1,7 +1,10 @@
 // DeriveView projects the vertices two at a time, one per lane of a pair of
 // doubles: a second copy of ProjectPoint. Over random views, extreme ones
 // included, every projection and every colour must be ProjectPoint's and
-// ColorIndex's to the bit (a NaN may be another NaN).
+// ColorIndex's to the bit (a NaN may be another NaN), and the height range
+// a plain scan's, down to the sign of a zero. RedrawSurface takes the
+// pixels in that same pass, DrawMesh from the scene: the pictures must agree.
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -41,7 +44,7 @@ double AnyDouble(std::mt19937_64& random)
     case 1:
         return (random() % 2) ? kInf : -kInf;
     case 2:
-        return 0.0;
+        return (random() % 2) ? 0.0 : -0.0;
     case 3:
         return std::bit_cast<double>(random() & 0x800FFFFFFFFFFFFFu); // subnormal
     default: {
@@ -60,6 +63,24 @@ double ViewValue(std::mt19937_64& random, double scale)
     return std::uniform_real_distribution<double>(-scale, scale)(random);
 }
 
+// A random view: eye, up, zoom, z scale and heights, any of them extreme.
+void RandomView(std::mt19937_64& random, SceneState& scene)
+{
+    ResetView(scene, nullptr);
+    scene.eye = {ViewValue(random, 300), ViewValue(random, 300), ViewValue(random, 300)};
+    scene.up = {ViewValue(random, 1), ViewValue(random, 1), ViewValue(random, 1)};
+    scene.zoomLevel = (random() % 4 == 0) ? AnyDouble(random) : double(random() % 51);
+    scene.zScale = (random() % 4 == 0) ? AnyDouble(random) : 1.0;
+    // Heights on a common scale, with odd ones scattered or everywhere.
+    const double scale = std::pow(10.0, double(int(random() % 12) - 3));
+    const int oddShare = int(random() % 4); // none, few, many, all
+    for (double& h : scene.heights) {
+        const bool odd =
+            oddShare == 3 || (oddShare > 0 && random() % (oddShare == 1 ? 97 : 3) == 0);
+        h = odd ? AnyDouble(random) : std::uniform_real_distribution<double>(-scale, scale)(random);
+    }
+}
+
 } // namespace
 
 TEST(DeriveView, PairedProjectionIsProjectPointBitForBit)
@@ -69,20 +90,7 @@ TEST(DeriveView, PairedProjectionIsProjectPointBitForBit)
     auto frameScene = std::make_unique<SceneState>();
     int soundFrames = 0;
     for (int view = 0; view < 400; ++view) {
-        ResetView(*scene, nullptr);
-        scene->eye = {ViewValue(random, 300), ViewValue(random, 300), ViewValue(random, 300)};
-        scene->up = {ViewValue(random, 1), ViewValue(random, 1), ViewValue(random, 1)};
-        scene->zoomLevel = (random() % 4 == 0) ? AnyDouble(random) : double(random() % 51);
-        scene->zScale = (random() % 4 == 0) ? AnyDouble(random) : 1.0;
-        // Heights on a common scale, with odd ones scattered or everywhere.
-        const double scale = std::pow(10.0, double(int(random() % 12) - 3));
-        const int oddShare = int(random() % 4); // none, few, many, all
-        for (double& h : scene->heights) {
-            const bool odd =
-                oddShare == 3 || (oddShare > 0 && random() % (oddShare == 1 ? 97 : 3) == 0);
-            h = odd ? AnyDouble(random)
-                    : std::uniform_real_distribution<double>(-scale, scale)(random);
-        }
+        RandomView(random, *scene);
 
         // The frame as DeriveView will find it.
         *frameScene = *scene;
@@ -91,6 +99,21 @@ TEST(DeriveView, PairedProjectionIsProjectPointBitForBit)
 
         DeriveView(*scene);
         SCOPED_TRACE(testing::Message() << "view " << view);
+        // The range over the finite heights, the first of equal ones (which
+        // zero) kept, as a plain scan finds it.
+        double minHeight = 0.0, maxHeight = 0.0;
+        bool any = false;
+        for (double h : scene->heights) {
+            if (!std::isfinite(h))
+                continue;
+            if (!any || h < minHeight)
+                minHeight = h;
+            if (!any || h > maxHeight)
+                maxHeight = h;
+            any = true;
+        }
+        ASSERT_TRUE(Same(scene->minHeight, minHeight));
+        ASSERT_TRUE(Same(scene->maxHeight, maxHeight));
         for (int k = 0; k < kVertexCount; ++k) {
             const Vec3 model{scene->zScale * scene->heights[k], double(k / kGridSize) - 50.0,
                              double(k % kGridSize) - 50.0};
@@ -107,4 +130,57 @@ TEST(DeriveView, PairedProjectionIsProjectPointBitForBit)
     }
     // The views must exercise the projection, not only the frame's refusal.
     EXPECT_GT(soundFrames, 200);
+}
+
+TEST(DeriveView, RedrawTakesThePixelsDrawMeshTakesFromTheScene)
+{
+    std::mt19937_64 random(0xd1a9u);
+    auto scene = std::make_unique<SceneState>();
+    auto redrawn = std::make_unique<Canvas>();
+    auto meshed = std::make_unique<Canvas>();
+    SurfaceRenderer redrawing, meshing;
+    int pictures = 0;
+    for (int view = 0; view < 120; ++view) {
+        RandomView(random, *scene);
+        scene->colorMode = std::uint8_t(view % 2);
+        redrawing.RedrawSurface(*scene, *redrawn);
+        meshing.DrawMesh(*scene, *meshed);
+        const Canvas::Pixel* a = redrawn->Pixels();
+        const Canvas::Pixel* b = meshed->Pixels();
+        const std::size_t size = std::size_t(Canvas::kWidth) * Canvas::kHeight;
+        ASSERT_TRUE(std::equal(a, a + size, b)) << "view " << view;
+        pictures += std::count(a, a + size, Canvas::ToPixel(Rgb(0, 0, 0))) != std::ptrdiff_t(size);
+    }
+    // Enough of the views must draw something for the comparison to mean anything.
+    EXPECT_GT(pictures, 30);
+}
+
+TEST(DeriveView, ZeroEndOfTheRangeIsTheFirstZero)
+{
+    // Two zeros of opposite sign, the first at an odd vertex and the second
+    // at an even one: taking the range two vertices at a time must still
+    // keep the first, as a plain scan does.
+    struct Row {
+        const char* name;
+        double others;
+        double first, second; // at vertices 1 and 2
+        double minHeight, maxHeight;
+    } rows[] = {
+        {"minus_zero_lowest", 5.0, -0.0, 0.0, -0.0, 5.0},
+        {"plus_zero_lowest", 5.0, 0.0, -0.0, 0.0, 5.0},
+        {"minus_zero_highest", -5.0, -0.0, 0.0, -5.0, -0.0},
+        {"plus_zero_highest", -5.0, 0.0, -0.0, -5.0, 0.0},
+    };
+    auto scene = std::make_unique<SceneState>();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ResetView(*scene, nullptr);
+        scene->zScale = 1.0;
+        scene->heights.fill(row.others);
+        scene->heights[1] = row.first;
+        scene->heights[2] = row.second;
+        DeriveView(*scene);
+        EXPECT_TRUE(Same(scene->minHeight, row.minHeight));
+        EXPECT_TRUE(Same(scene->maxHeight, row.maxHeight));
+    }
 }
