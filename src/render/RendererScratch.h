@@ -1,0 +1,34 @@
+// The renderer's scratch between DeriveView's pass over the vertices and the
+// drawing of the cells, and the two ways of filling its pixels. Internal to
+// render/.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "render/SurfaceRenderer.h"
+
+namespace hyt {
+
+inline constexpr int kCells = kGridSize - 1; // cells run 0..98 on both axes
+
+// Cell (i, j) is at (i + 1) * kStride + (j + 1) of a cell table, whose border
+// of cells that are never drawn keeps a neighbour's index inside it.
+inline constexpr int kStride = kCells + 2;
+using CellBytes = std::array<std::uint8_t, std::size_t(kStride) * kStride>;
+
+struct RendererScratch {
+    POINT points[kVertexCount + 1];     // ToPixel of each projection; one spare to read
+    std::uint8_t visible[kVertexCount]; // 1: in front of the eye, with a pixel
+    CellBytes drawn{};                  // 1: all four corners visible
+    CellBytes segments{};               // DrawCell's outline bits, 0 when not drawn
+};
+
+// DeriveView, taking each vertex's pixel as it goes; false, taking none,
+// when the camera frame is not sound.
+bool DeriveViewTakingPixels(SceneState& scene, RendererScratch& s);
+
+// The pixels of what DeriveView left in the scene.
+void ConvertVertices(const SceneState& scene, RendererScratch& s);
+
+} // namespace hyt
