@@ -62,14 +62,9 @@ __attribute__((always_inline)) inline void StorePixels(RendererScratch& s, int k
     s.visible[k + 1] = std::uint8_t(visible >> 1);
 }
 
-// The pixels of what DeriveView left in the scene. Kept out of GCC 12's
-// interprocedural analysis: after it rewrites this loop's addresses, its
-// summary records no store through s, and the call is dropped as useless.
 } // namespace
 
-#if __has_attribute(noipa)
-__attribute__((noipa))
-#endif
+// The pixels of what DeriveView left in the scene.
 void ConvertVertices(const SceneState& scene, RendererScratch& s)
 {
     for (int k = 0; k < kVertexCount; k += 2) {
