@@ -20,7 +20,14 @@ using namespace canvas_detail;
 
 Canvas::Canvas() : pen(ToPixel(0)), brush(ToPixel(0)), clearColor(ToPixel(0))
 {
-    pixels.fill(clearColor);
+    std::fill_n(static_cast<Pixel*>(pixels), kPixelCount, clearColor);
+}
+
+Canvas::Canvas(Canvas& whole, int top, int end)
+    : pixels(static_cast<Pixel*>(whole.pixels)), windowTop(std::clamp(top, 0, kHeight)),
+      windowEnd(std::clamp(end, windowTop, kHeight)), pen(whole.pen), brush(whole.brush),
+      clearColor(whole.clearColor)
+{
 }
 
 void Canvas::Touch(int top, int end)
@@ -36,10 +43,11 @@ void Canvas::Clear(COLORREF color)
     const Pixel fill = ToPixel(color);
     if (fill == clearColor) {
         if (dirtyTop < dirtyEnd)
-            std::fill(pixels.begin() + std::ptrdiff_t(dirtyTop) * kWidth,
-                      pixels.begin() + std::ptrdiff_t(dirtyEnd) * kWidth, fill);
+            std::fill(pixels + std::ptrdiff_t(dirtyTop) * kWidth,
+                      pixels + std::ptrdiff_t(dirtyEnd) * kWidth, fill);
     } else {
-        pixels.fill(fill);
+        std::fill(pixels + std::ptrdiff_t(windowTop) * kWidth,
+                  pixels + std::ptrdiff_t(windowEnd) * kWidth, fill);
         clearColor = fill;
     }
     dirtyTop = kHeight;
@@ -56,13 +64,13 @@ void Canvas::Rectangle(int left, int top, int right, int bottom)
     const std::int64_t lastRow = std::int64_t(bottom) - 1;
     const int x0 = int(std::max<std::int64_t>(left, 0));
     const int x1 = int(std::min<std::int64_t>(right, kWidth));
-    const int y0 = int(std::max<std::int64_t>(top, 0));
-    const int y1 = int(std::min<std::int64_t>(bottom, kHeight));
+    const int y0 = int(std::max<std::int64_t>(top, windowTop));
+    const int y1 = int(std::min<std::int64_t>(bottom, windowEnd));
     if (x0 >= x1 || y0 >= y1)
         return;
     Touch(y0, y1);
     for (int y = y0; y < y1; ++y) {
-        Pixel* row = pixels.data() + std::size_t(y) * kWidth;
+        Pixel* row = pixels + std::size_t(y) * kWidth;
         if (y == top || y == lastRow) {
             std::fill(row + x0, row + x1, pen);
             continue;
@@ -90,13 +98,13 @@ bool Canvas::FillPolygon(const POINT* corners, int count)
         maxY = std::max(maxY, corners[i].y);
     }
     // Fill and outline both lie within the corners' bounds.
-    if (maxX < 0 || minX >= kWidth || maxY < 0 || minY >= kHeight)
+    if (maxX < 0 || minX >= kWidth || maxY < windowTop || minY >= windowEnd)
         return false;
-    Touch(std::max(minY, 0), std::min(maxY, kHeight - 1) + 1);
+    Touch(std::max(minY, windowTop), std::min(maxY, windowEnd - 1) + 1);
 
     // Rows from the highest corner down to just above the lowest (top-left rule).
-    const int firstRow = std::max(minY, 0);
-    const int endRow = std::min(maxY, kHeight);
+    const int firstRow = std::max(minY, windowTop);
+    const int endRow = std::min(maxY, windowEnd);
     if (count >= 3 && minX < maxX && firstRow < endRow) {
         if (count == 4)
             FillQuad(corners, firstRow, endRow, minX >= 0 && maxX <= kWidth,
@@ -136,7 +144,7 @@ void Canvas::Quad(const POINT* corners, unsigned segments)
     const int maxX = high(high(p0.x, p1.x), high(p2.x, p3.x));
     const int minY = low(low(p0.y, p1.y), low(p2.y, p3.y));
     const int maxY = high(high(p0.y, p1.y), high(p2.y, p3.y));
-    if (minX >= 0 && maxX < kWidth && minY >= 0 && maxY < kHeight) {
+    if (minX >= 0 && maxX < kWidth && minY >= windowTop && maxY < windowEnd) {
         Touch(minY, maxY + 1);
         // Wholly on the canvas, as most mesh cells are: FillPolygon's and
         // DrawSegment's tests would all pass.

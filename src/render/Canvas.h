@@ -17,9 +17,11 @@
 //   the larger; both ends are lit, and it is the same drawn either way round.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "base/Types.h"
@@ -43,6 +45,16 @@ class Canvas {
     // Every pixel black; pen black, brush black.
     Canvas();
 
+    // A band of whole: rows [top, end) of its pixels, shared, not copied.
+    // Drawing on the band sets only pixels of those rows, exactly as drawing
+    // on whole would set them there, so that bands that cover the canvas can
+    // be drawn at the same time, one thread each, with their own pen, brush
+    // and scratch. Clear on a band clears its rows only. whole must outlive
+    // the band; NoteBandDrawn tells whole which of its rows the band drew.
+    // A copy of a canvas, band or not, has pixels of its own.
+    Canvas(Canvas& whole, int top, int end);
+    void NoteBandDrawn(const Canvas& band) { Touch(band.dirtyTop, band.dirtyEnd); }
+
     static constexpr Pixel ToPixel(COLORREF c)
     {
         return 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
@@ -53,6 +65,9 @@ class Canvas {
 
     // Sets every pixel, shown or not, to one colour.
     void Clear(COLORREF color);
+
+    int WindowTop() const { return windowTop; }
+    int WindowEnd() const { return windowEnd; }
 
     // Fills [left, right) x [top, bottom) with the brush and outlines it with
     // the pen along its inner border; right and bottom are exclusive. An empty
@@ -83,7 +98,7 @@ class Canvas {
     // Quad's outline, then its fill, beneath what is there.
     void QuadBeneath(const POINT* corners, unsigned segments);
 
-    const Pixel* Pixels() const { return pixels.data(); }
+    const Pixel* Pixels() const { return pixels; }
     Pixel PixelAt(int x, int y) const { return pixels[std::size_t(y) * kWidth + x]; }
 
   private:
@@ -155,15 +170,45 @@ class Canvas {
     // kGroupRows[level] rows, worked out again when stale.
     std::uint64_t GroupWord(int level, int group, int word);
     // Whether the columns of every range are set in the words wordOf(word).
-    template <typename WordOf>
-    bool RangesSet(const ColumnRange* ranges, int count, WordOf wordOf);
+    template <typename WordOf> bool RangesSet(const ColumnRange* ranges, int count, WordOf wordOf);
     template <int level, typename Bound, typename Visit>
     bool ForEachUncoveredBlock(const Bound& bound, int first, int end, Visit& visit);
 
     // Rows [top, end) may now differ from the colour of the last Clear.
     void Touch(int top, int end);
 
-    std::array<Pixel, std::size_t(kWidth) * kHeight> pixels;
+    static constexpr std::size_t kPixelCount = std::size_t(kWidth) * kHeight;
+    // Whether p lies on the canvas within the rows of the window.
+    bool InWindow(POINT p) const
+    {
+        return unsigned(p.x) < unsigned(kWidth) && p.y >= windowTop && p.y < windowEnd;
+    }
+
+    // The pixels: the canvas's own, copied with it, or a band's whole's.
+    class PixelStore {
+      public:
+        PixelStore() : own(std::make_unique<Pixel[]>(kPixelCount)), data(own.get()) {}
+        explicit PixelStore(Pixel* shared) : data(shared) {}
+        PixelStore(const PixelStore& other) : PixelStore()
+        {
+            std::copy_n(other.data, kPixelCount, data);
+        }
+        PixelStore& operator=(const PixelStore& other)
+        {
+            if (this != &other)
+                std::copy_n(other.data, kPixelCount, data);
+            return *this;
+        }
+        operator Pixel*() const { return data; }
+
+      private:
+        std::unique_ptr<Pixel[]> own; // none for a band
+        Pixel* data;
+    };
+    PixelStore pixels;
+    // The rows drawing may set: all of them, but for a band.
+    int windowTop = 0;
+    int windowEnd = kHeight;
     Pixel pen;
     Pixel brush;
     // Every pixel outside rows [dirtyTop, dirtyEnd) has the colour clearColor.

@@ -103,8 +103,7 @@ bool Canvas::ForEachUncoveredBlock(const Bound& bound, int first, int end, Visit
 
 // Rows drawn together: consecutive rows that need drawing gather into one
 // run, drawn by draw(first, end) when the next row is not its continuation.
-template <typename Draw>
-class RowRuns {
+template <typename Draw> class RowRuns {
   public:
     explicit RowRuns(Draw drawRows) : draw(drawRows) {}
     ~RowRuns() { Flush(); }
@@ -150,8 +149,7 @@ void Canvas::FillBeneath(const POINT* corners, int first, int end)
     const bool small = minX >= -kSmallCoordinate && maxX <= kSmallCoordinate &&
                        minY >= -kSmallCoordinate && maxY <= kSmallCoordinate;
     const FillBound bound(corners);
-    RowRuns runs(
-        [&](int from, int to) { FillQuad(corners, from, to, columnsOnCanvas, small); });
+    RowRuns runs([&](int from, int to) { FillQuad(corners, from, to, columnsOnCanvas, small); });
     // Within a block that is not covered, only the rows that are not.
     auto visit = [&](int from, int to) {
         for (int y = from; y < to; ++y)
@@ -169,7 +167,7 @@ void Canvas::FillSpanBeneath(int y, int left, int right)
     if (fullRows[std::size_t(y) >> 6] & (std::uint64_t(1) << (y & 63)))
         return;
     const Pixel color = brush;
-    Pixel* const row = pixels.data() + std::size_t(y) * kWidth;
+    Pixel* const row = pixels + std::size_t(y) * kWidth;
     std::uint64_t* const bits = setPixels.data() + std::size_t(y) * kRowWords;
     int count = 0;
     unsigned staleWords = 0;
@@ -222,10 +220,10 @@ void Canvas::QuadBeneath(const POINT* corners, unsigned segments)
     }
     // Fill and outline both lie within the corners' bounds, and only their
     // rows with an unset pixel can change.
-    if (maxX < 0 || minX >= kWidth || maxY < 0 || minY >= kHeight)
+    if (maxX < 0 || minX >= kWidth || maxY < windowTop || minY >= windowEnd)
         return;
-    const int top = FirstOpenRow(std::max(minY, 0), std::min(maxY, kHeight - 1) + 1);
-    const int last = LastOpenRow(top, std::min(maxY, kHeight - 1) + 1);
+    const int top = FirstOpenRow(std::max(minY, windowTop), std::min(maxY, windowEnd - 1) + 1);
+    const int last = LastOpenRow(top, std::min(maxY, windowEnd - 1) + 1);
     if (top > last)
         return;
     Touch(top, last + 1);
@@ -239,8 +237,8 @@ void Canvas::QuadBeneath(const POINT* corners, unsigned segments)
             SegmentBeneath(ends[0], ends[1], from, to);
     }
     // The fill's rows, from the highest corner down to just above the lowest.
-    const int firstRow = FirstOpenRow(std::max(minY, 0), std::min(maxY, kHeight));
-    const int endRow = LastOpenRow(firstRow, std::min(maxY, kHeight)) + 1;
+    const int firstRow = FirstOpenRow(std::max(minY, windowTop), std::min(maxY, windowEnd));
+    const int endRow = LastOpenRow(firstRow, std::min(maxY, windowEnd)) + 1;
     if (minX < maxX && firstRow < endRow)
         FillBeneath(corners, firstRow, endRow);
 }

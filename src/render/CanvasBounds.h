@@ -18,8 +18,7 @@ namespace hyt::canvas_detail {
 constexpr double kMargin = 1.0 / 1024;
 
 // Whether bits [low, high) are all set in the words wordOf(0), wordOf(1), ...
-template <typename WordOf>
-inline bool AllSet(int low, int high, WordOf wordOf)
+template <typename WordOf> inline bool AllSet(int low, int high, WordOf wordOf)
 {
     if (low >= high)
         return true;
@@ -152,8 +151,9 @@ class FillBound {
         for (int i = 0; i + 1 < k; ++i)
             apart = apart && bottom[order[i]] <= bottom[order[i + 1]];
         if (!apart) {
-            out[n++] = FillColumns(std::min(top[order[0]], *std::min_element(bottom, bottom + k)),
-                                   std::max(top[order[k - 1]], *std::max_element(bottom, bottom + k)));
+            out[n++] =
+                FillColumns(std::min(top[order[0]], *std::min_element(bottom, bottom + k)),
+                            std::max(top[order[k - 1]], *std::max_element(bottom, bottom + k)));
             return n;
         }
         for (int p = 0; p < k; p += 2)

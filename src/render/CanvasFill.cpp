@@ -30,7 +30,7 @@ void Canvas::FillSpan(int y, int left, int right)
     if (width <= 0)
         return;
     const Pixel color = brush; // a local: no pixel can be it
-    Pixel* span = pixels.data() + std::size_t(y) * kWidth + left;
+    Pixel* span = pixels + std::size_t(y) * kWidth + left;
     if (width <= 4) {
         // {0, w - 1, (w - 1) / 2, w / 2} covers 0..w-1 for w = 1..4.
         span[0] = color;

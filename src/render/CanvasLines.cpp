@@ -69,7 +69,7 @@ void Canvas::DrawSegmentOnCanvas(POINT a, POINT b)
         unsigned(dy + kShortReach) < unsigned(kShortSide) && !beneath) {
         const ShortSegment& segment =
             kShortSegments[std::size_t((dy + kShortReach) * kShortSide + dx + kShortReach)];
-        Pixel* const start = pixels.data() + std::size_t(a.y) * kWidth + a.x;
+        Pixel* const start = pixels + std::size_t(a.y) * kWidth + a.x;
         const Pixel color = pen; // a local: no pixel can be it
         for (int k = 0; k < kShortPixels; ++k)
             start[segment.offsets[k]] = color;
@@ -90,11 +90,11 @@ void Canvas::DrawSegmentOnCanvas(POINT a, POINT b)
 
 void Canvas::DrawSegment(POINT a, POINT b)
 {
-    if (OnCanvas(a) && OnCanvas(b)) {
+    if (InWindow(a) && InWindow(b)) {
         DrawSegmentOnCanvas(a, b);
         return;
     }
-    DrawSegmentRows(a, b, 0, kHeight);
+    DrawSegmentRows(a, b, windowTop, windowEnd);
 }
 
 void Canvas::DrawSegmentRows(POINT a, POINT b, int firstRow, int endRow)
@@ -190,14 +190,14 @@ inline void Canvas::Walk(std::size_t index, std::int64_t steps, std::int64_t du,
     // direction of v, each with masks instead of a branch that would be
     // mispredicted at every other step.
     const Pixel color = pen;
-    Pixel* const data = pixels.data();
+    Pixel* const data = pixels;
     const std::int64_t twoDu = 2 * du;
     const std::int64_t twoDv = 2 * dv;
     // rising: v grows, and a step carries when error reaches 2 du; else v
     // falls, and a step borrows when error goes negative.
     auto walk = [&](auto rising) {
         for (;; --steps) {
-            assert(index < pixels.size());
+            assert(index < kPixelCount);
             data[index] = color;
             if (steps == 0)
                 break;

@@ -704,4 +704,80 @@ TEST(CanvasTest, DrawingBeneathInReverseGivesThePictureDrawnForward)
     }
 }
 
+// A canvas drawn as two bands of rows, each with the same quads, forward and
+// beneath, must hold the picture of the whole canvas; a band alone sets no
+// pixel outside its rows, and a Clear of the whole afterwards reaches every
+// row a band drew.
+TEST(CanvasTest, BandsDrawExactlyTheirRowsOfTheWholePicture)
+{
+    struct Case {
+        const char* name;
+        std::int64_t centreLow, centreHigh, reach;
+    };
+    const Case cases[] = {
+        {"small quads round every split", 0, 500, 12},
+        {"large quads reaching off the canvas", -200, 900, 600},
+        {"huge quads far across the canvas", -100, 800, 2'000'000'000},
+    };
+    std::mt19937 random(4242);
+    auto whole = std::make_unique<Canvas>();
+    auto banded = std::make_unique<Canvas>();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        struct Drawn {
+            POINT corners[4];
+            unsigned segments;
+        };
+        std::vector<Drawn> quads(300);
+        for (Drawn& q : quads) {
+            const POINT centre = RandomPoint(random, c.centreLow, c.centreHigh);
+            for (POINT& p : q.corners) {
+                auto offset = [&](std::int32_t at) {
+                    return std::int32_t(std::clamp<std::int64_t>(
+                        at + std::uniform_int_distribution<std::int64_t>(-c.reach, c.reach)(random),
+                        INT32_MIN, INT32_MAX));
+                };
+                p = {offset(centre.x), offset(centre.y)};
+            }
+            q.segments = unsigned(random() % 16);
+        }
+        for (const bool beneath : {false, true}) {
+            SCOPED_TRACE(beneath ? "beneath" : "forward");
+            const int split = int(random() % unsigned(H + 1));
+            auto draw = [&](Canvas& canvas) {
+                canvas.SetPen(kPenColor);
+                if (beneath)
+                    canvas.BeginBeneath();
+                for (std::size_t k = 0; k < quads.size(); ++k) {
+                    const Drawn& q = beneath ? quads[quads.size() - 1 - k] : quads[k];
+                    canvas.SetBrush(Rgb(int(k % 256), 9, 9));
+                    if (beneath)
+                        canvas.QuadBeneath(q.corners, q.segments);
+                    else
+                        canvas.Quad(q.corners, q.segments);
+                }
+                if (beneath)
+                    canvas.EndBeneath();
+            };
+            whole->Clear(Rgb(0, 0, 0));
+            draw(*whole);
+            banded->Clear(Rgb(0, 0, 0));
+            Canvas upper(*banded, 0, split);
+            draw(upper);
+            banded->NoteBandDrawn(upper);
+            EXPECT_TRUE(std::all_of(banded->Pixels() + std::size_t(split) * W,
+                                    banded->Pixels() + W * H,
+                                    [](Pixel p) { return p == Canvas::ToPixel(Rgb(0, 0, 0)); }));
+            Canvas lower(*banded, split, H);
+            draw(lower);
+            banded->NoteBandDrawn(lower);
+            ASSERT_TRUE(std::equal(whole->Pixels(), whole->Pixels() + W * H, banded->Pixels()))
+                << "split at row " << split;
+            banded->Clear(Rgb(0, 0, 0));
+            EXPECT_TRUE(std::all_of(banded->Pixels(), banded->Pixels() + W * H,
+                                    [](Pixel p) { return p == Canvas::ToPixel(Rgb(0, 0, 0)); }));
+        }
+    }
+}
+
 } // namespace
