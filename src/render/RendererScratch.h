@@ -17,11 +17,17 @@ inline constexpr int kCells = kGridSize - 1; // cells run 0..98 on both axes
 inline constexpr int kStride = kCells + 2;
 using CellBytes = std::array<std::uint8_t, std::size_t(kStride) * kStride>;
 
+// A drawn cell's byte: the outline segments it draws, and the bands of rows
+// its corners reach when the picture is drawn in two.
+inline constexpr unsigned kAllSegments = 0xF;
+inline constexpr unsigned kUpperBand = 0x10;
+inline constexpr unsigned kLowerBand = 0x20;
+
 struct RendererScratch {
     POINT points[kVertexCount + 1];     // ToPixel of each projection; one spare to read
     std::uint8_t visible[kVertexCount]; // 1: in front of the eye, with a pixel
     CellBytes drawn{};                  // 1: all four corners visible
-    CellBytes segments{};               // DrawCell's outline bits, 0 when not drawn
+    CellBytes segments{};               // DrawCell's outline bits and its bands, 0 when not drawn
 };
 
 // DeriveView, taking each vertex's pixel as it goes; false, taking none,

@@ -15,6 +15,7 @@
 #include <limits>
 
 #include "render/RendererScratch.h"
+#include "render/WorkerThread.h"
 
 namespace hyt {
 
@@ -126,7 +127,28 @@ template <const CellOrder& order> void FindSegments(RendererScratch& s)
     for (int cell = kStride; cell < kStride * (kStride - 1); ++cell) {
         const unsigned dropped = (drawn[cell + order.laterRow * kStride] ? order.RowEdgeBit() : 0) |
                                  (drawn[cell + order.laterColumn] ? order.ColumnEdgeBit() : 0);
-        s.segments[std::size_t(cell)] = drawn[cell] ? std::uint8_t(0xF & ~dropped) : 0;
+        s.segments[std::size_t(cell)] = drawn[cell] ? std::uint8_t(kAllSegments & ~dropped) : 0;
+    }
+}
+
+// Marks each drawn cell with the bands its rows reach, [0, split) and
+// [split, kHeight), so that a band skips the others' cells at once.
+void FindBands(RendererScratch& s, int split)
+{
+    for (int i = 0; i < kCells; ++i) {
+        const POINT* low = s.points + i * kGridSize;
+        const POINT* high = low + kGridSize;
+        std::uint8_t* row = s.segments.data() + (i + 1) * kStride + 1;
+        for (int j = 0; j < kCells; ++j) {
+            if (row[j] == 0)
+                continue;
+            const int top =
+                std::min(std::min(low[j].y, low[j + 1].y), std::min(high[j].y, high[j + 1].y));
+            const int bottom =
+                std::max(std::max(low[j].y, low[j + 1].y), std::max(high[j].y, high[j + 1].y));
+            row[j] = std::uint8_t(row[j] | (top < split ? kUpperBand : 0) |
+                                  (bottom >= split ? kLowerBand : 0));
+        }
     }
 }
 
@@ -151,11 +173,12 @@ template <const CellOrder& order, int c> __m128i CornerPair(__m128i low, __m128i
 template <const CellOrder& order, bool beneath>
 __attribute__((always_inline)) inline void DrawCell(const SceneState& scene, Canvas& canvas,
                                                     const RendererScratch& s, int i, int j,
-                                                    bool colored)
+                                                    bool colored, unsigned band)
 {
-    const unsigned segments = s.segments[std::size_t((i + 1) * kStride + (j + 1))];
-    if (segments == 0)
+    const unsigned cellBits = s.segments[std::size_t((i + 1) * kStride + (j + 1))];
+    if ((cellBits & band) == 0)
         return;
+    const unsigned segments = cellBits & kAllSegments;
     const POINT* low = s.points + i * kGridSize + j;
     const __m128i lowPair = Load(low), highPair = Load(low + kGridSize);
     alignas(16) POINT corners[4];
@@ -227,7 +250,8 @@ bool HeavilyOverlapping(const RendererScratch& s)
 // rising (outerUp) or falling, the inner one rising. Beneath, the same cells
 // in the reverse order, each beneath the ones before.
 template <const CellOrder& order, bool columnsOuter, bool outerUp, bool beneath>
-void DrawCells(const SceneState& scene, Canvas& canvas, const RendererScratch& s, bool colored)
+void DrawCells(const SceneState& scene, Canvas& canvas, const RendererScratch& s, bool colored,
+               unsigned band)
 {
     constexpr int last = kCells - 1;
     for (int a = 0; a <= last; ++a) {
@@ -235,54 +259,112 @@ void DrawCells(const SceneState& scene, Canvas& canvas, const RendererScratch& s
         for (int b = 0; b <= last; ++b) {
             const int inner = beneath ? last - b : b;
             if constexpr (columnsOuter)
-                DrawCell<order, beneath>(scene, canvas, s, inner, outer, colored);
+                DrawCell<order, beneath>(scene, canvas, s, inner, outer, colored, band);
             else
-                DrawCell<order, beneath>(scene, canvas, s, outer, inner, colored);
+                DrawCell<order, beneath>(scene, canvas, s, outer, inner, colored, band);
         }
     }
 }
 
+// The row between two bands of about the same work: the middle row of the
+// visible vertices, a sample of them, on a multiple of 8 so that drawing
+// beneath tests its blocks of rows within one band.
+int BandSplit(const RendererScratch& s)
+{
+    constexpr int kSample = 5;
+    std::array<int, Canvas::kHeight> rows{};
+    int count = 0;
+    for (int k = 0; k < kVertexCount; k += kSample) {
+        const int y = s.points[k].y;
+        if (s.visible[k] && y >= 0 && y < Canvas::kHeight) {
+            ++rows[std::size_t(y)];
+            ++count;
+        }
+    }
+    int split = Canvas::kHeight / 2;
+    for (int y = 0, seen = 0; y < Canvas::kHeight && count > 0; ++y) {
+        seen += rows[std::size_t(y)];
+        if (2 * seen >= count) {
+            split = y;
+            break;
+        }
+    }
+    return std::clamp(split & ~7, 8, Canvas::kHeight - 8);
+}
+
 template <const CellOrder& order, bool columnsOuter, bool outerUp>
-void DrawInOrder(const SceneState& scene, Canvas& canvas, RendererScratch& s, bool colored)
+void DrawInOrder(const SceneState& scene, Canvas& canvas, RendererScratch& s, bool colored,
+                 WorkerThread* worker)
 {
     FindSegments<order>(s);
-    if (HeavilyOverlapping(s)) {
-        canvas.BeginBeneath();
-        DrawCells<order, columnsOuter, outerUp, true>(scene, canvas, s, colored);
-        canvas.EndBeneath();
-    } else {
-        DrawCells<order, columnsOuter, outerUp, false>(scene, canvas, s, colored);
+    const bool beneath = HeavilyOverlapping(s);
+    auto draw = [&](Canvas& band) {
+        band.SetPen(kOutlineColor);
+        band.SetBrush(kPlainFillColor);
+        // The band's own bit, or any segment bit: a drawn cell has some.
+        const unsigned bit = &band == &canvas        ? kAllSegments
+                             : band.WindowTop() == 0 ? kUpperBand
+                                                     : kLowerBand;
+        if (beneath) {
+            band.BeginBeneath();
+            DrawCells<order, columnsOuter, outerUp, true>(scene, band, s, colored, bit);
+            band.EndBeneath();
+        } else {
+            DrawCells<order, columnsOuter, outerUp, false>(scene, band, s, colored, bit);
+        }
+    };
+    if (worker == nullptr) {
+        draw(canvas);
+        return;
     }
+    // Each band draws every cell that reaches its rows, clipped to them, in
+    // the same order: every pixel ends as in the whole picture.
+    const int split = BandSplit(s);
+    FindBands(s, split);
+    Canvas upper(canvas, 0, split), lower(canvas, split, Canvas::kHeight);
+    using Draw = decltype(draw);
+    struct Job {
+        Draw* drawBand;
+        Canvas* upper;
+        Canvas* lower;
+    } job{&draw, &upper, &lower};
+    worker->RunBeside(
+        [](void* j) { (*static_cast<Job*>(j)->drawBand)(*static_cast<Job*>(j)->lower); },
+        [](void* j) { (*static_cast<Job*>(j)->drawBand)(*static_cast<Job*>(j)->upper); }, &job);
+    canvas.NoteBandDrawn(upper);
+    canvas.NoteBandDrawn(lower);
 }
 
 // DrawMesh once the pixels are in the scratch.
-void DrawPixels(const SceneState& scene, Canvas& canvas, RendererScratch& s)
+void DrawPixels(const SceneState& scene, Canvas& canvas, RendererScratch& s, WorkerThread* worker)
 {
     // A new picture each time: every pixel black, the unshown border too.
     canvas.Clear(Rgb(0, 0, 0));
-    canvas.SetPen(kOutlineColor);
-    canvas.SetBrush(kPlainFillColor);
     const bool colored = scene.colorMode == 1;
     FindDrawnCells(s);
     switch (ChooseDrawingOrder(scene.eye.y, scene.eye.z)) {
     case DrawingOrder::HighColumns:
-        DrawInOrder<kHighColumnsOrder, true, true>(scene, canvas, s, colored);
+        DrawInOrder<kHighColumnsOrder, true, true>(scene, canvas, s, colored, worker);
         break;
     case DrawingOrder::LowRows:
-        DrawInOrder<kLowRowsOrder, false, false>(scene, canvas, s, colored);
+        DrawInOrder<kLowRowsOrder, false, false>(scene, canvas, s, colored, worker);
         break;
     case DrawingOrder::LowColumns:
-        DrawInOrder<kLowColumnsOrder, true, false>(scene, canvas, s, colored);
+        DrawInOrder<kLowColumnsOrder, true, false>(scene, canvas, s, colored, worker);
         break;
     case DrawingOrder::HighRows:
-        DrawInOrder<kHighRowsOrder, false, true>(scene, canvas, s, colored);
+        DrawInOrder<kHighRowsOrder, false, true>(scene, canvas, s, colored, worker);
         break;
     }
 }
 
 } // namespace
 
-SurfaceRenderer::SurfaceRenderer() : scratch(std::make_unique<RendererScratch>()) {}
+SurfaceRenderer::SurfaceRenderer(Bands bands) : scratch(std::make_unique<RendererScratch>())
+{
+    if (bands == Bands::Two || (bands == Bands::ByFreeCores && FreeCores() >= 2))
+        worker = std::make_unique<WorkerThread>();
+}
 
 SurfaceRenderer::~SurfaceRenderer() = default;
 
@@ -290,13 +372,13 @@ void SurfaceRenderer::RedrawSurface(SceneState& scene, Canvas& canvas)
 {
     if (!DeriveViewTakingPixels(scene, *scratch))
         ConvertVertices(scene, *scratch);
-    DrawPixels(scene, canvas, *scratch);
+    DrawPixels(scene, canvas, *scratch, worker.get());
 }
 
 void SurfaceRenderer::DrawMesh(const SceneState& scene, Canvas& canvas)
 {
     ConvertVertices(scene, *scratch);
-    DrawPixels(scene, canvas, *scratch);
+    DrawPixels(scene, canvas, *scratch, worker.get());
 }
 
 } // namespace hyt

@@ -42,13 +42,18 @@ DrawingOrder ChooseDrawingOrder(double eyeY, double eyeZ);
 void DeriveView(SceneState& scene);
 
 struct RendererScratch;
+class WorkerThread;
+
+// How many bands of rows a renderer draws at the same time, one thread each:
+// two where a second core is free, else one. The picture is the same.
+enum class Bands { ByFreeCores, One, Two };
 
 // The renderer keeps its per-vertex and per-cell scratch between redraws, so
 // that a drag allocates nothing; one renderer per scene, used by one thread
-// at a time.
+// at a time (it may hand half a picture to a thread of its own).
 class SurfaceRenderer {
   public:
-    SurfaceRenderer();
+    explicit SurfaceRenderer(Bands bands = Bands::ByFreeCores);
     ~SurfaceRenderer();
     SurfaceRenderer(const SurfaceRenderer&) = delete;
     SurfaceRenderer& operator=(const SurfaceRenderer&) = delete;
@@ -63,6 +68,7 @@ class SurfaceRenderer {
 
   private:
     std::unique_ptr<RendererScratch> scratch;
+    std::unique_ptr<WorkerThread> worker; // none when one band
 };
 
 } // namespace hyt

@@ -314,3 +314,49 @@ TEST(PictureHash, RandomViewsMatchTheMeshDrawnPlainly)
     // would pass unseen.
     EXPECT_EQ(ordersSeen.size(), 4u);
 }
+
+// Two bands of rows, one thread each, must draw every view exactly as one
+// band does, far to near and near to far alike: the same random walks, each
+// view drawn from its own copy of the scene by each renderer.
+TEST(PictureHash, TwoBandsDrawTheSamePictureAsOne)
+{
+    std::mt19937 random(77u);
+    auto one = std::make_unique<Canvas>();
+    auto two = std::make_unique<Canvas>();
+    auto scene = std::make_unique<SceneState>();
+    SurfaceRenderer oneBand(Bands::One), twoBands(Bands::Two);
+    std::set<DrawingOrder> ordersSeen;
+    for (int walk = 0; walk < 12; ++walk) {
+        if (walk < 10)
+            SelectExample(*scene, kExamples[std::size_t(walk) % kExamples.size()].label, nullptr);
+        else
+            ASSERT_TRUE(LoadDataFile(*scene, HYT_NEAR_EYE_FILE, nullptr).Readable());
+        POINT cursor = kDragStart;
+        BeginDrag(*scene, cursor);
+        for (int step = 0; step < 12; ++step) {
+            switch (random() % 4) {
+            case 0:
+                DistanceBarStep(*scene, SB_THUMBTRACK, 30 + unsigned(random() % 271));
+                break;
+            case 1:
+                ZoomBarStep(*scene, SB_THUMBTRACK, unsigned(random() % 51));
+                break;
+            default:
+                cursor.x += int(random() % 401) - 200;
+                cursor.y += int(random() % 401) - 200;
+                DragStep(*scene, cursor);
+                break;
+            }
+            auto forOne = std::make_unique<SceneState>(*scene);
+            auto forTwo = std::make_unique<SceneState>(*scene);
+            oneBand.RedrawSurface(*forOne, *one);
+            twoBands.RedrawSurface(*forTwo, *two);
+            DeriveView(*scene); // the next drag step turns the frame the user saw
+            SCOPED_TRACE(testing::Message() << "walk " << walk << ", step " << step);
+            ASSERT_EQ(PictureHash(*one), PictureHash(*two));
+            ordersSeen.insert(ChooseDrawingOrder(scene->eye.y, scene->eye.z));
+        }
+        EndDrag(*scene);
+    }
+    EXPECT_EQ(ordersSeen.size(), 4u);
+}
