@@ -294,7 +294,7 @@ int BandSplit(const RendererScratch& s)
 
 template <const CellOrder& order, bool columnsOuter, bool outerUp>
 void DrawInOrder(const SceneState& scene, Canvas& canvas, RendererScratch& s, bool colored,
-                 WorkerThread* worker)
+                 WorkerThread* worker, Bands bands)
 {
     FindSegments<order>(s);
     const bool beneath = HeavilyOverlapping(s);
@@ -313,7 +313,10 @@ void DrawInOrder(const SceneState& scene, Canvas& canvas, RendererScratch& s, bo
             DrawCells<order, columnsOuter, outerUp, false>(scene, band, s, colored, bit);
         }
     };
-    if (worker == nullptr) {
+    // A second thread pays only where cells overlap many times over: a
+    // picture of a few hundred microseconds loses more in waking it than the
+    // half it would draw.
+    if (worker == nullptr || (!beneath && bands != Bands::Two)) {
         draw(canvas);
         return;
     }
@@ -336,7 +339,8 @@ void DrawInOrder(const SceneState& scene, Canvas& canvas, RendererScratch& s, bo
 }
 
 // DrawMesh once the pixels are in the scratch.
-void DrawPixels(const SceneState& scene, Canvas& canvas, RendererScratch& s, WorkerThread* worker)
+void DrawPixels(const SceneState& scene, Canvas& canvas, RendererScratch& s, WorkerThread* worker,
+                Bands bands)
 {
     // A new picture each time: every pixel black, the unshown border too.
     canvas.Clear(Rgb(0, 0, 0));
@@ -344,23 +348,24 @@ void DrawPixels(const SceneState& scene, Canvas& canvas, RendererScratch& s, Wor
     FindDrawnCells(s);
     switch (ChooseDrawingOrder(scene.eye.y, scene.eye.z)) {
     case DrawingOrder::HighColumns:
-        DrawInOrder<kHighColumnsOrder, true, true>(scene, canvas, s, colored, worker);
+        DrawInOrder<kHighColumnsOrder, true, true>(scene, canvas, s, colored, worker, bands);
         break;
     case DrawingOrder::LowRows:
-        DrawInOrder<kLowRowsOrder, false, false>(scene, canvas, s, colored, worker);
+        DrawInOrder<kLowRowsOrder, false, false>(scene, canvas, s, colored, worker, bands);
         break;
     case DrawingOrder::LowColumns:
-        DrawInOrder<kLowColumnsOrder, true, false>(scene, canvas, s, colored, worker);
+        DrawInOrder<kLowColumnsOrder, true, false>(scene, canvas, s, colored, worker, bands);
         break;
     case DrawingOrder::HighRows:
-        DrawInOrder<kHighRowsOrder, false, true>(scene, canvas, s, colored, worker);
+        DrawInOrder<kHighRowsOrder, false, true>(scene, canvas, s, colored, worker, bands);
         break;
     }
 }
 
 } // namespace
 
-SurfaceRenderer::SurfaceRenderer(Bands bands) : scratch(std::make_unique<RendererScratch>())
+SurfaceRenderer::SurfaceRenderer(Bands bandsWanted)
+    : scratch(std::make_unique<RendererScratch>()), bands(bandsWanted)
 {
     if (bands == Bands::Two || (bands == Bands::ByFreeCores && FreeCores() >= 2))
         worker = std::make_unique<WorkerThread>();
@@ -372,13 +377,13 @@ void SurfaceRenderer::RedrawSurface(SceneState& scene, Canvas& canvas)
 {
     if (!DeriveViewTakingPixels(scene, *scratch))
         ConvertVertices(scene, *scratch);
-    DrawPixels(scene, canvas, *scratch, worker.get());
+    DrawPixels(scene, canvas, *scratch, worker.get(), bands);
 }
 
 void SurfaceRenderer::DrawMesh(const SceneState& scene, Canvas& canvas)
 {
     ConvertVertices(scene, *scratch);
-    DrawPixels(scene, canvas, *scratch, worker.get());
+    DrawPixels(scene, canvas, *scratch, worker.get(), bands);
 }
 
 } // namespace hyt

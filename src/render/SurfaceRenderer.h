@@ -44,8 +44,10 @@ void DeriveView(SceneState& scene);
 struct RendererScratch;
 class WorkerThread;
 
-// How many bands of rows a renderer draws at the same time, one thread each:
-// two where a second core is free, else one. The picture is the same.
+// How many bands of rows a renderer draws a picture in at the same time, one
+// thread each. ByFreeCores: two for a picture of heavily overlapping cells
+// where a second core is free, else one; Two: two for every picture. The
+// picture is the same.
 enum class Bands { ByFreeCores, One, Two };
 
 // The renderer keeps its per-vertex and per-cell scratch between redraws, so
@@ -69,6 +71,7 @@ class SurfaceRenderer {
   private:
     std::unique_ptr<RendererScratch> scratch;
     std::unique_ptr<WorkerThread> worker; // none when one band
+    Bands bands;
 };
 
 } // namespace hyt
