@@ -294,7 +294,7 @@ int BandSplit(const RendererScratch& s)
 
 template <const CellOrder& order, bool columnsOuter, bool outerUp>
 void DrawInOrder(const SceneState& scene, Canvas& canvas, RendererScratch& s, bool colored,
-                 WorkerThread* worker, Bands bands)
+                 std::unique_ptr<WorkerThread>* worker, Bands bands)
 {
     FindSegments<order>(s);
     const bool beneath = HeavilyOverlapping(s);
@@ -331,7 +331,9 @@ void DrawInOrder(const SceneState& scene, Canvas& canvas, RendererScratch& s, bo
         Canvas* upper;
         Canvas* lower;
     } job{&draw, &upper, &lower};
-    worker->RunBeside(
+    if (*worker == nullptr)
+        *worker = std::make_unique<WorkerThread>(); // started at first need
+    (*worker)->RunBeside(
         [](void* j) { (*static_cast<Job*>(j)->drawBand)(*static_cast<Job*>(j)->lower); },
         [](void* j) { (*static_cast<Job*>(j)->drawBand)(*static_cast<Job*>(j)->upper); }, &job);
     canvas.NoteBandDrawn(upper);
@@ -339,8 +341,8 @@ void DrawInOrder(const SceneState& scene, Canvas& canvas, RendererScratch& s, bo
 }
 
 // DrawMesh once the pixels are in the scratch.
-void DrawPixels(const SceneState& scene, Canvas& canvas, RendererScratch& s, WorkerThread* worker,
-                Bands bands)
+void DrawPixels(const SceneState& scene, Canvas& canvas, RendererScratch& s,
+                std::unique_ptr<WorkerThread>* worker, Bands bands)
 {
     // A new picture each time: every pixel black, the unshown border too.
     canvas.Clear(Rgb(0, 0, 0));
@@ -367,8 +369,7 @@ void DrawPixels(const SceneState& scene, Canvas& canvas, RendererScratch& s, Wor
 SurfaceRenderer::SurfaceRenderer(Bands bandsWanted)
     : scratch(std::make_unique<RendererScratch>()), bands(bandsWanted)
 {
-    if (bands == Bands::Two || (bands == Bands::ByFreeCores && FreeCores() >= 2))
-        worker = std::make_unique<WorkerThread>();
+    bandsFree = bands == Bands::Two || (bands == Bands::ByFreeCores && FreeCores() >= 2);
 }
 
 SurfaceRenderer::~SurfaceRenderer() = default;
@@ -377,13 +378,13 @@ void SurfaceRenderer::RedrawSurface(SceneState& scene, Canvas& canvas)
 {
     if (!DeriveViewTakingPixels(scene, *scratch))
         ConvertVertices(scene, *scratch);
-    DrawPixels(scene, canvas, *scratch, worker.get(), bands);
+    DrawPixels(scene, canvas, *scratch, bandsFree ? &worker : nullptr, bands);
 }
 
 void SurfaceRenderer::DrawMesh(const SceneState& scene, Canvas& canvas)
 {
     ConvertVertices(scene, *scratch);
-    DrawPixels(scene, canvas, *scratch, worker.get(), bands);
+    DrawPixels(scene, canvas, *scratch, bandsFree ? &worker : nullptr, bands);
 }
 
 } // namespace hyt

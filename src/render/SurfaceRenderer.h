@@ -70,8 +70,9 @@ class SurfaceRenderer {
 
   private:
     std::unique_ptr<RendererScratch> scratch;
-    std::unique_ptr<WorkerThread> worker; // none when one band
     Bands bands;
+    bool bandsFree = false;               // whether a second band may be drawn
+    std::unique_ptr<WorkerThread> worker; // from the first picture drawn in two
 };
 
 } // namespace hyt
