@@ -232,7 +232,7 @@ class Canvas {
     static constexpr int kGroups = (kHeight + kGroupRows[0] - 1) / kGroupRows[0]; // of level 0
     static_assert(kRowWords <= 16, "a bit per word of a row");
     bool beneath = false;
-    std::vector<std::uint64_t> setPixels;
+    std::array<std::uint64_t, std::size_t(kHeight) * kRowWords> setPixels{};
     std::array<int, kHeight> openPixels{};
     std::array<std::uint64_t, (kHeight + 63) / 64> fullRows{};
     std::array<std::array<std::array<std::uint64_t, kRowWords>, kGroups>, kLevels> groupSet{};

@@ -31,7 +31,7 @@ inline std::uint64_t WordMask(int word, int low, int high)
 void Canvas::BeginBeneath()
 {
     beneath = true;
-    setPixels.assign(std::size_t(kHeight) * kRowWords, 0);
+    setPixels.fill(0);
     openPixels.fill(kWidth);
     fullRows.fill(0);
     for (auto& level : groupSet)
