@@ -267,24 +267,26 @@ void DrawPlainly(const SceneState& scene, Canvas& canvas)
 
 } // namespace
 
-// Beyond the pinned views: random walks of drags and bar moves over every
-// example and the near-eye file, each picture compared in full with the
-// plain drawing.
-TEST(PictureHash, RandomViewsMatchTheMeshDrawnPlainly)
+namespace {
+
+// Twelve random walks of twelve drags and bar moves, the first ten over the
+// examples in turn, the last two over the near-eye file, with the colour mode
+// toggled before every third walk when toggleColour; view(scene, walk, step)
+// after each step. Returns the drawing orders the walks reached.
+template <typename View>
+std::set<DrawingOrder> RandomWalks(std::uint32_t seed, bool toggleColour, View view)
 {
-    std::mt19937 random(20240611u);
-    auto canvas = std::make_unique<Canvas>();
-    auto plain = std::make_unique<Canvas>();
+    std::mt19937 random(seed);
     auto scene = std::make_unique<SceneState>();
-    SurfaceRenderer renderer;
     std::set<DrawingOrder> ordersSeen;
-    constexpr int kWalks = 12; // the last two over the near-eye file
-    for (int walk = 0; walk < kWalks; ++walk) {
+    for (int walk = 0; walk < 12; ++walk) {
         if (walk < 10)
             SelectExample(*scene, kExamples[std::size_t(walk) % kExamples.size()].label, nullptr);
-        else
-            ASSERT_TRUE(LoadDataFile(*scene, HYT_NEAR_EYE_FILE, nullptr).Readable());
-        if (walk % 3 == 2)
+        else if (!LoadDataFile(*scene, HYT_NEAR_EYE_FILE, nullptr).Readable()) {
+            ADD_FAILURE() << "the near-eye file does not load";
+            return ordersSeen;
+        }
+        if (toggleColour && walk % 3 == 2)
             ToggleColorMode(*scene);
         POINT cursor = kDragStart;
         BeginDrag(*scene, cursor);
@@ -302,14 +304,32 @@ TEST(PictureHash, RandomViewsMatchTheMeshDrawnPlainly)
                 DragStep(*scene, cursor);
                 break;
             }
-            renderer.RedrawSurface(*scene, *canvas);
-            DrawPlainly(*scene, *plain);
             SCOPED_TRACE(testing::Message() << "walk " << walk << ", step " << step);
-            ASSERT_EQ(PictureHash(*canvas), PictureHash(*plain));
+            view(*scene);
+            if (testing::Test::HasFatalFailure())
+                return ordersSeen;
             ordersSeen.insert(ChooseDrawingOrder(scene->eye.y, scene->eye.z));
         }
         EndDrag(*scene);
     }
+    return ordersSeen;
+}
+
+} // namespace
+
+// Beyond the pinned views: random walks of drags and bar moves over every
+// example and the near-eye file, each picture compared in full with the
+// plain drawing.
+TEST(PictureHash, RandomViewsMatchTheMeshDrawnPlainly)
+{
+    auto canvas = std::make_unique<Canvas>();
+    auto plain = std::make_unique<Canvas>();
+    SurfaceRenderer renderer;
+    const std::set<DrawingOrder> ordersSeen = RandomWalks(20240611u, true, [&](SceneState& scene) {
+        renderer.RedrawSurface(scene, *canvas);
+        DrawPlainly(scene, *plain);
+        ASSERT_EQ(PictureHash(*canvas), PictureHash(*plain));
+    });
     // The walks must reach every drawing order, or a fault in one of them
     // would pass unseen.
     EXPECT_EQ(ordersSeen.size(), 4u);
@@ -320,43 +340,16 @@ TEST(PictureHash, RandomViewsMatchTheMeshDrawnPlainly)
 // view drawn from its own copy of the scene by each renderer.
 TEST(PictureHash, TwoBandsDrawTheSamePictureAsOne)
 {
-    std::mt19937 random(77u);
     auto one = std::make_unique<Canvas>();
     auto two = std::make_unique<Canvas>();
-    auto scene = std::make_unique<SceneState>();
     SurfaceRenderer oneBand(Bands::One), twoBands(Bands::Two);
-    std::set<DrawingOrder> ordersSeen;
-    for (int walk = 0; walk < 12; ++walk) {
-        if (walk < 10)
-            SelectExample(*scene, kExamples[std::size_t(walk) % kExamples.size()].label, nullptr);
-        else
-            ASSERT_TRUE(LoadDataFile(*scene, HYT_NEAR_EYE_FILE, nullptr).Readable());
-        POINT cursor = kDragStart;
-        BeginDrag(*scene, cursor);
-        for (int step = 0; step < 12; ++step) {
-            switch (random() % 4) {
-            case 0:
-                DistanceBarStep(*scene, SB_THUMBTRACK, 30 + unsigned(random() % 271));
-                break;
-            case 1:
-                ZoomBarStep(*scene, SB_THUMBTRACK, unsigned(random() % 51));
-                break;
-            default:
-                cursor.x += int(random() % 401) - 200;
-                cursor.y += int(random() % 401) - 200;
-                DragStep(*scene, cursor);
-                break;
-            }
-            auto forOne = std::make_unique<SceneState>(*scene);
-            auto forTwo = std::make_unique<SceneState>(*scene);
-            oneBand.RedrawSurface(*forOne, *one);
-            twoBands.RedrawSurface(*forTwo, *two);
-            DeriveView(*scene); // the next drag step turns the frame the user saw
-            SCOPED_TRACE(testing::Message() << "walk " << walk << ", step " << step);
-            ASSERT_EQ(PictureHash(*one), PictureHash(*two));
-            ordersSeen.insert(ChooseDrawingOrder(scene->eye.y, scene->eye.z));
-        }
-        EndDrag(*scene);
-    }
+    const std::set<DrawingOrder> ordersSeen = RandomWalks(77u, false, [&](SceneState& scene) {
+        auto forOne = std::make_unique<SceneState>(scene);
+        auto forTwo = std::make_unique<SceneState>(scene);
+        oneBand.RedrawSurface(*forOne, *one);
+        twoBands.RedrawSurface(*forTwo, *two);
+        DeriveView(scene); // the next drag step turns the frame the user saw
+        ASSERT_EQ(PictureHash(*one), PictureHash(*two));
+    });
     EXPECT_EQ(ordersSeen.size(), 4u);
 }
