@@ -226,6 +226,21 @@ std::string ReplaceFileQuestion(const std::string& fileName)
     return "El fichero " + Quoted(fileName) + " ya existe. ¿Quiere reemplazarlo?";
 }
 
+std::string EntryKindText(EntryKind kind)
+{
+    switch (kind) {
+    case EntryKind::Folder:
+        return "Carpeta";
+    case EntryKind::Drive:
+        return "Unidad";
+    case EntryKind::Link:
+        return "Acceso directo";
+    case EntryKind::Other:
+        break;
+    }
+    return "Desconocido";
+}
+
 std::string FileLoadedMessage(const std::string& fileName, const DataFileResult& result,
                               int nonFiniteHeights)
 {

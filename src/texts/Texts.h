@@ -81,6 +81,12 @@ std::string SaveImageFailedMessage(const std::string& fileName, const std::strin
 std::string PngEncodingFailedReason();
 std::string ReplaceFileQuestion(const std::string& fileName);
 
+// The kind of an entry in the file dialogs' list, where Qt has only English
+// words: a folder, a drive, a link whose target is gone, anything else that
+// is not a file (a file's kind is the name of its type).
+enum class EntryKind { Folder, Drive, Link, Other };
+std::string EntryKindText(EntryKind kind);
+
 // --- hyt's command line -----------------------------------------------------
 std::string ViewerHelpText();
 // For an argument hyt does not understand: the message, and where to look.

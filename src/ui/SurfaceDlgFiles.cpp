@@ -12,6 +12,7 @@
 #include "texts/Texts.h"
 #include "ui/DataFileList.h"
 #include "ui/PictureFile.h"
+#include "ui/SpanishFileList.h"
 #include "ui/SurfaceDlg.h"
 
 namespace hyt {
@@ -76,6 +77,7 @@ void CSurfaceDlg::OnSaveImage()
     QFileDialog chooser(this, UiText(SaveImageCaption()), QStringLiteral("hyt.png"),
                         UiText(SaveImageFilter()));
     chooser.setAcceptMode(QFileDialog::AcceptSave);
+    ShowFileListInSpanish(chooser);
     // The question whether to replace a file is asked below, about the file
     // that will really be written.
     chooser.setOption(QFileDialog::DontConfirmOverwrite);

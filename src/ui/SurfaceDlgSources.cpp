@@ -23,6 +23,7 @@
 #include "ui/DataFileList.h"
 #include "ui/FormulaDlg.h"
 #include "ui/Resource.h"
+#include "ui/SpanishFileList.h"
 #include "ui/SurfaceDlg.h"
 
 namespace hyt {
@@ -95,6 +96,7 @@ void CSurfaceDlg::OnOpenFile()
                         QFile::decodeName(QByteArray::fromStdString(fileList->Folder().string())),
                         UiText(OpenFileFilter()));
     chooser.setAcceptMode(QFileDialog::AcceptOpen);
+    ShowFileListInSpanish(chooser);
     chooser.setFileMode(QFileDialog::ExistingFile);
     // x.HYT is a data file as much as x.hyt.
     chooser.setFilter(chooser.filter() & ~QDir::CaseSensitive);

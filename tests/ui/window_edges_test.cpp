@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <QWheelEvent>
 #include <algorithm>
 #include <csignal>
@@ -111,6 +112,7 @@ class WindowEdgesTest : public QObject {
     void altSpacePressesTheFocusedControl_data();
     void altSpacePressesTheFocusedControl();
     void qtDialogsSpeakEnglish();
+    void fileListSpeaksEnglish();
     void exampleListOpensAboveItsBox();
     void accentedNamesSortAfterZ();
     void nameNotInUtf8OpensAnotherFile();
@@ -194,6 +196,39 @@ void WindowEdgesTest::qtDialogsSpeakEnglish()
     const QString shown = fileDialogTexts.join(u'|').remove(u'&');
     for (const char* text : {"Guardar", "Cancelar", "Ver en:", "Nombre de fichero:"})
         QVERIFY2(shown.contains(QString::fromUtf8(text)), qPrintable(shown));
+}
+
+// Qt's own list names a folder's kind in English, and writes dates and sizes
+// in the system's language; the test runs with no Spanish locale set.
+void WindowEdgesTest::fileListSpeaksEnglish()
+{
+    directory->Write(QStringLiteral("a.hyt"), DataFileBytes(10000, 0.0));
+    QVERIFY(QDir(directory->Path(QString())).mkdir(QStringLiteral("sub")));
+    CSurfaceDlg dialog(*session);
+    ShowActive(dialog);
+    QMap<QString, QStringList> shown; // by name: size, kind, date
+    OnNextModal([&shown](QWidget* modal) {
+        auto* list = modal->findChild<QTreeView*>(QStringLiteral("treeView"));
+        QVERIFY(list);
+        const QAbstractItemModel* model = list->model();
+        // The folder is read in the background.
+        QTRY_COMPARE(model->rowCount(list->rootIndex()), 2);
+        for (int row = 0; row < 2; ++row) {
+            QStringList columns;
+            for (int column = 1; column <= 3; ++column)
+                columns << model->index(row, column, list->rootIndex()).data().toString();
+            shown[model->index(row, 0, list->rootIndex()).data().toString()] = columns;
+        }
+        qobject_cast<QDialog*>(modal)->reject();
+    });
+    dialog.OnOpenFile();
+
+    QCOMPARE(shown.value(QStringLiteral("sub")).value(1), QStringLiteral("Carpeta"));
+    const QStringList file = shown.value(QStringLiteral("a.hyt"));
+    QCOMPARE(file.value(0), QStringLiteral("78,13 KiB"));
+    const QLocale spanish(QLocale::Spanish, QLocale::Spain);
+    const QDateTime written = QFileInfo(directory->Path(QStringLiteral("a.hyt"))).lastModified();
+    QCOMPARE(file.value(2), spanish.toString(written, QLocale::ShortFormat));
 }
 
 void WindowEdgesTest::exampleListOpensAboveItsBox()
