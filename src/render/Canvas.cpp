@@ -87,16 +87,8 @@ void Canvas::Rectangle(int left, int top, int right, int bottom)
 
 bool Canvas::FillPolygon(const POINT* corners, int count)
 {
-    int minX = corners[0].x;
-    int maxX = minX;
-    int minY = corners[0].y;
-    int maxY = minY;
-    for (int i = 1; i < count; ++i) {
-        minX = std::min(minX, corners[i].x);
-        maxX = std::max(maxX, corners[i].x);
-        minY = std::min(minY, corners[i].y);
-        maxY = std::max(maxY, corners[i].y);
-    }
+    const CornerBounds bounds(corners, count);
+    const int minX = bounds.minX, maxX = bounds.maxX, minY = bounds.minY, maxY = bounds.maxY;
     // Fill and outline both lie within the corners' bounds.
     if (maxX < 0 || minX >= kWidth || maxY < windowTop || minY >= windowEnd)
         return false;
@@ -107,9 +99,7 @@ bool Canvas::FillPolygon(const POINT* corners, int count)
     const int endRow = std::min(maxY, windowEnd);
     if (count >= 3 && minX < maxX && firstRow < endRow) {
         if (count == 4)
-            FillQuad(corners, firstRow, endRow, minX >= 0 && maxX <= kWidth,
-                     minX >= -kSmallCoordinate && maxX <= kSmallCoordinate &&
-                         minY >= -kSmallCoordinate && maxY <= kSmallCoordinate);
+            FillQuad(corners, firstRow, endRow, bounds.ColumnsOnCanvas(), bounds.Small());
         else
             FillAny(corners, count, firstRow, endRow);
     }

@@ -20,6 +20,30 @@ constexpr std::int64_t kInt64Max = std::numeric_limits<std::int64_t>::max();
 // has turns that fit 64-bit integers (see FillQuad).
 constexpr std::int64_t kSmallCoordinate = std::int64_t(1) << 24;
 
+// The bounds of a polygon's corners.
+struct CornerBounds {
+    int minX, maxX, minY, maxY;
+
+    CornerBounds(const POINT* corners, int count)
+        : minX(corners[0].x), maxX(minX), minY(corners[0].y), maxY(minY)
+    {
+        for (int i = 1; i < count; ++i) {
+            minX = std::min(minX, corners[i].x);
+            maxX = std::max(maxX, corners[i].x);
+            minY = std::min(minY, corners[i].y);
+            maxY = std::max(maxY, corners[i].y);
+        }
+    }
+    // Every corner's column lies in 0..kWidth.
+    bool ColumnsOnCanvas() const { return minX >= 0 && maxX <= Canvas::kWidth; }
+    // Every corner lies within kSmallCoordinate of the origin.
+    bool Small() const
+    {
+        return minX >= -kSmallCoordinate && maxX <= kSmallCoordinate &&
+               minY >= -kSmallCoordinate && maxY <= kSmallCoordinate;
+    }
+};
+
 inline bool FitsInt64(Int128 n)
 {
     return n >= -kInt64Max && n <= kInt64Max;

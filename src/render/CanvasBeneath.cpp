@@ -138,16 +138,9 @@ void Canvas::SegmentBeneath(POINT a, POINT b, int first, int end)
 
 void Canvas::FillBeneath(const POINT* corners, int first, int end)
 {
-    int minX = corners[0].x, maxX = minX, minY = corners[0].y, maxY = minY;
-    for (int i = 1; i < 4; ++i) {
-        minX = std::min(minX, corners[i].x);
-        maxX = std::max(maxX, corners[i].x);
-        minY = std::min(minY, corners[i].y);
-        maxY = std::max(maxY, corners[i].y);
-    }
-    const bool columnsOnCanvas = minX >= 0 && maxX <= kWidth;
-    const bool small = minX >= -kSmallCoordinate && maxX <= kSmallCoordinate &&
-                       minY >= -kSmallCoordinate && maxY <= kSmallCoordinate;
+    const CornerBounds bounds(corners, 4);
+    const bool columnsOnCanvas = bounds.ColumnsOnCanvas();
+    const bool small = bounds.Small();
     const FillBound bound(corners);
     RowRuns runs([&](int from, int to) { FillQuad(corners, from, to, columnsOnCanvas, small); });
     // Within a block that is not covered, only the rows that are not.
@@ -211,13 +204,8 @@ void Canvas::QuadBeneath(const POINT* corners, unsigned segments)
 {
     if (corners == nullptr)
         return;
-    int minX = corners[0].x, maxX = minX, minY = corners[0].y, maxY = minY;
-    for (int i = 1; i < 4; ++i) {
-        minX = std::min(minX, corners[i].x);
-        maxX = std::max(maxX, corners[i].x);
-        minY = std::min(minY, corners[i].y);
-        maxY = std::max(maxY, corners[i].y);
-    }
+    const CornerBounds bounds(corners, 4);
+    const int minX = bounds.minX, maxX = bounds.maxX, minY = bounds.minY, maxY = bounds.maxY;
     // Fill and outline both lie within the corners' bounds, and only their
     // rows with an unset pixel can change.
     if (maxX < 0 || minX >= kWidth || maxY < windowTop || minY >= windowEnd)
