@@ -37,21 +37,25 @@ template <typename WordOf> inline bool AllSet(int low, int high, WordOf wordOf)
     return true;
 }
 
-// Floor and ceiling of a column held to [-1, kWidth + 1], from its
-// truncation: cheaper than the library's, and all a bound held to the canvas
-// needs.
+// Floor and ceiling of a column held to [-1, kWidth + 1], by truncating a
+// value shifted to be positive: cheaper than the library's, and all a bound
+// held to the canvas needs.
+constexpr double kShift = 8;
+
+inline double HeldColumn(double column)
+{
+    return std::min(std::max(column, -1.0), double(Canvas::kWidth + 1));
+}
+
 inline int Floor(double column)
 {
-    const double x = std::clamp(column, -1.0, double(Canvas::kWidth + 1));
-    const int t = int(x);
-    return t - (double(t) > x);
+    return int(HeldColumn(column) + kShift) - int(kShift);
 }
 
 inline int Ceil(double column)
 {
-    const double x = std::clamp(column, -1.0, double(Canvas::kWidth + 1));
-    const int t = int(x);
-    return t + (double(t) < x);
+    constexpr double kAbove = Canvas::kWidth + kShift;
+    return int(kAbove) - int(kAbove - HeldColumn(column));
 }
 
 // A fill takes columns ceil(least) up to ceil(most) - 1 of a span.
