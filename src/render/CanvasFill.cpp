@@ -3,8 +3,8 @@
 #include "render/Canvas.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
+#include <emmintrin.h>
 #include <utility>
 
 #include "render/CanvasArithmetic.h"
@@ -24,7 +24,7 @@ using namespace canvas_detail;
 // [left, right) of row y; nothing when right <= left. Mesh spans are mostly a
 // few pixels wide, so the stores are fixed groups that may overlap (the same
 // colour twice) rather than a loop whose length the branches must guess.
-void Canvas::FillSpan(int y, int left, int right)
+__attribute__((always_inline)) inline void Canvas::FillSpan(int y, int left, int right)
 {
     const int width = right - left;
     if (width <= 0)
@@ -149,36 +149,18 @@ void Canvas::FillQuad(const POINT* corners, int firstRow, int endRow, bool colum
     }
 }
 
-namespace {
-
-// Reciprocals for exact division without a divide: for 0 <= n < 2^20 and
-// 1 <= d < kHeight, floor(n / d) = (n * kReciprocal[d]) >> 40, since
-// kReciprocal[d] = ceil(2^40 / d) errs by less than n / 2^40 < 1 / d.
-constexpr int kReciprocalShift = 40;
-constexpr auto kReciprocal = [] {
-    std::array<std::uint64_t, Canvas::kHeight> r{};
-    for (int d = 1; d < Canvas::kHeight; ++d)
-        r[std::size_t(d)] = ((std::uint64_t(1) << kReciprocalShift) + std::uint64_t(d) - 1) / d;
-    return r;
-}();
-
-// A crossing column on the canvas lies within this many widths of the
-// edge's top column, so the biased numerator below is never negative.
-constexpr int kColumnBias = 1024;
-static_assert(kColumnBias > Canvas::kWidth);
-static_assert((kColumnBias + 1 + Canvas::kWidth) * std::int64_t(Canvas::kHeight) < (1 << 20));
-
-} // namespace
-
 // FillQuad for a quadrilateral wholly on the canvas, the mesh's usual cell,
 // rows [firstRow, endRow) from its top corner down. Unless its rows run
 // down, up, down and up again round it, the corners fall into one chain
 // down from the top row and one back up, so every row is crossed exactly
 // once by an edge going down and once by one going up, in whatever order:
-// each edge notes its crossings on its side, then each row spans the two.
-// No turns and no divide: the crossing of row a.y + k, a.x + ceil(k dx / dy),
-// is floor((k dx + (kColumnBias + 1) dy - 1) / dy) - kColumnBias from a.x,
-// a numerator that stays in [0, 2^20).
+// the row spans the two crossings. The four edges are worked in the four
+// lanes of one vector, each from its upper end a: the crossing of row
+// a.y + k is a.x + ceil(k dx / dy). On the canvas |dx| < 2^10 and
+// 0 <= k < dy < 2^9, so single floats give k (dx / dy) within 2^-13 of the
+// quotient, while a quotient that is not whole lies at least 1 / dy > 2^-9
+// from every whole number: rounded with a margin between the two, its
+// ceiling is exact.
 void Canvas::FillQuadOnCanvas(const POINT* corners, int firstRow, int endRow)
 {
     const int y0 = corners[0].y, y1 = corners[1].y, y2 = corners[2].y, y3 = corners[3].y;
@@ -188,31 +170,60 @@ void Canvas::FillQuadOnCanvas(const POINT* corners, int firstRow, int endRow)
         FillQuad(corners, firstRow, endRow, true, true);
         return;
     }
-    int sides[2][kHeight]; // rows' crossings by edges going down, and up
-    for (int i = 0; i < 4; ++i) {
-        POINT a = corners[i];
-        POINT b = corners[(i + 1) & 3];
-        const bool up = a.y > b.y;
-        if (up)
-            std::swap(a, b);
-        const int dy = b.y - a.y;
-        if (dy == 0)
-            continue;
-        int* side = sides[up];
-        const std::uint64_t dx = std::uint64_t(std::int64_t(b.x) - a.x); // wraps, and so does n
-        const std::uint64_t reciprocal = kReciprocal[std::size_t(dy)];
-        const int base = a.x - kColumnBias;
-        std::uint64_t n = std::uint64_t((kColumnBias + 1) * dy - 1);
-        // An edge holds a few rows: unrolled or vectorised, the loop's set-up
-        // would cost more than its rows.
-#pragma GCC unroll 1
-        for (int y = a.y; y < b.y; ++y, n += dx)
-            side[y] = base + int((n * reciprocal) >> kReciprocalShift);
+    static_assert(sizeof(POINT) == 8, "corners are pairs of 32-bit integers");
+    const __m128 front =
+        _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(corners)));
+    const __m128 back =
+        _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(corners + 2)));
+    // Lane i: the edge from corner i to corner i + 1.
+    const __m128i xi = _mm_castps_si128(_mm_shuffle_ps(front, back, _MM_SHUFFLE(2, 0, 2, 0)));
+    const __m128i yi = _mm_castps_si128(_mm_shuffle_ps(front, back, _MM_SHUFFLE(3, 1, 3, 1)));
+    const __m128 x = _mm_cvtepi32_ps(xi);
+    const __m128 y = _mm_cvtepi32_ps(yi);
+    const __m128 xNext = _mm_cvtepi32_ps(_mm_shuffle_epi32(xi, _MM_SHUFFLE(0, 3, 2, 1)));
+    const __m128 yNext = _mm_cvtepi32_ps(_mm_shuffle_epi32(yi, _MM_SHUFFLE(0, 3, 2, 1)));
+    const __m128 down = _mm_cmplt_ps(y, yNext);
+    auto select = [](__m128 mask, __m128 a, __m128 b) {
+        return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b));
+    };
+    const __m128 topX = select(down, x, xNext);
+    const __m128 topY = _mm_min_ps(y, yNext);
+    const __m128 dx = _mm_sub_ps(select(down, xNext, x), topX);
+    const __m128 dy = _mm_sub_ps(_mm_max_ps(y, yNext), topY);
+    const __m128 one = _mm_set1_ps(1.0f);
+    // A level edge crosses no row.
+    const __m128 slope = _mm_div_ps(dx, _mm_max_ps(dy, one));
+    const __m128 far = _mm_set1_ps(float(1 << 20));
+    // The ceiling of a quotient q: q + 1/2 - 2^-10 rounded to the nearest
+    // whole number, by adding and taking away 3 * 2^22, where floats are one
+    // apart for any q within 2^22 of 0. The quotient's rounding and this
+    // one's, below 2^-12 together, keep a whole q below the half way and any
+    // other above it.
+    const __m128 justBelowHalf = _mm_set1_ps(0.5f - 1.0f / 1024);
+    const __m128 roundingShift = _mm_set1_ps(float(3 << 22));
+    const __m128 topXBelowShift = _mm_sub_ps(topX, roundingShift);
+    // First every row's span, then the spans: the rows' sums do not wait on
+    // each other, nor on a store's branches.
+    int spans[kHeight][2];
+    __m128 k = _mm_sub_ps(_mm_set1_ps(float(firstRow)), topY);
+    for (int row = firstRow; row < endRow; ++row, k = _mm_add_ps(k, one)) {
+        const __m128 crossing = _mm_mul_ps(k, slope);
+        const __m128 rounded = _mm_add_ps(_mm_add_ps(crossing, justBelowHalf), roundingShift);
+        const __m128 column = _mm_add_ps(rounded, topXBelowShift);
+        const __m128 crosses = _mm_and_ps(_mm_cmpge_ps(k, _mm_setzero_ps()), _mm_cmplt_ps(k, dy));
+        // Edges that do not cross the row are pushed out of the way.
+        const __m128 away = _mm_andnot_ps(crosses, far);
+        __m128 left = _mm_add_ps(column, away);
+        __m128 right = _mm_sub_ps(column, away);
+        left = _mm_min_ps(left, _mm_movehl_ps(left, left));
+        right = _mm_max_ps(right, _mm_movehl_ps(right, right));
+        left = _mm_min_ss(left, _mm_shuffle_ps(left, left, _MM_SHUFFLE(1, 1, 1, 1)));
+        right = _mm_max_ss(right, _mm_shuffle_ps(right, right, _MM_SHUFFLE(1, 1, 1, 1)));
+        spans[row][0] = _mm_cvttss_si32(left);
+        spans[row][1] = _mm_cvttss_si32(right);
     }
-    for (int y = firstRow; y < endRow; ++y) {
-        const int down = sides[0][y], up = sides[1][y];
-        FillSpan(y, std::min(down, up), std::max(down, up));
-    }
+    for (int row = firstRow; row < endRow; ++row)
+        FillSpan(row, spans[row][0], spans[row][1]);
 }
 
 // Rows [firstRow, endRow) of a strictly convex quadrilateral: its top corner

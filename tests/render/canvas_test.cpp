@@ -456,6 +456,7 @@ TEST(CanvasTest, QuadrilateralPathsAgreeWithTheGeneralRule)
     const std::int32_t limits[] = {1 << 24, (1 << 24) + 1, -(1 << 24), -(1 << 24) - 1};
     std::mt19937 random(3);
     Bench bench;
+    Picture fill(std::size_t(W) * H, kSentinel);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         for (int round = 0; round < c.rounds; ++round) {
@@ -479,6 +480,12 @@ TEST(CanvasTest, QuadrilateralPathsAgreeWithTheGeneralRule)
             bench.canvas->Clear(kSentinelColor);
             bench.canvas->Quad(quad.data(), 0xF);
             ASSERT_TRUE(SamePicture(*bench.canvas, bench.expected)) << "round " << round;
+            // With no outline the fill alone, its edge columns bare.
+            bench.canvas->Clear(kSentinelColor);
+            bench.canvas->Quad(quad.data(), 0);
+            std::fill(fill.begin(), fill.end(), kSentinel);
+            RefFill(fill, quad.data(), 4);
+            ASSERT_TRUE(SamePicture(*bench.canvas, fill)) << "round " << round;
             std::vector<POINT> five = quad;
             five.push_back(quad.back());
             bench.Reset();
