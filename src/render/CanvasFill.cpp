@@ -222,8 +222,29 @@ void Canvas::FillQuadOnCanvas(const POINT* corners, int firstRow, int endRow)
         spans[row][0] = _mm_cvttss_si32(left);
         spans[row][1] = _mm_cvttss_si32(right);
     }
-    for (int row = firstRow; row < endRow; ++row)
-        FillSpan(row, spans[row][0], spans[row][1]);
+    // Most spans are a few pixels wide, many are empty: eight pixels are
+    // read and written back with the span's lanes in the brush's colour, no
+    // branch on the width to guess. They lie in the span's own row, which
+    // no other band draws.
+    const __m128i color = _mm_set1_epi32(int(brush));
+    const __m128i lanesLow = _mm_setr_epi32(0, 1, 2, 3);
+    const __m128i lanesHigh = _mm_setr_epi32(4, 5, 6, 7);
+    for (int row = firstRow; row < endRow; ++row) {
+        const int left = spans[row][0], width = spans[row][1] - left;
+        if (width > 8 || left > kWidth - 8) {
+            FillSpan(row, left, left + width);
+            continue;
+        }
+        auto* eight = reinterpret_cast<__m128i*>(pixels + std::size_t(row) * kWidth + left);
+        const __m128i widths = _mm_set1_epi32(width);
+        const __m128i low = _mm_cmpgt_epi32(widths, lanesLow);
+        const __m128i high = _mm_cmpgt_epi32(widths, lanesHigh);
+        _mm_storeu_si128(eight, _mm_or_si128(_mm_and_si128(low, color),
+                                             _mm_andnot_si128(low, _mm_loadu_si128(eight))));
+        _mm_storeu_si128(eight + 1,
+                         _mm_or_si128(_mm_and_si128(high, color),
+                                      _mm_andnot_si128(high, _mm_loadu_si128(eight + 1))));
+    }
 }
 
 // Rows [firstRow, endRow) of a strictly convex quadrilateral: its top corner
