@@ -204,23 +204,22 @@ void Canvas::FillQuadOnCanvas(const POINT* corners, int firstRow, int endRow)
     const __m128 topXBelowShift = _mm_sub_ps(topX, roundingShift);
     // First every row's span, then the spans: the rows' sums do not wait on
     // each other, nor on a store's branches.
-    int spans[kHeight][2];
+    int spans[kHeight][4]; // left, left, -right, -right
     __m128 k = _mm_sub_ps(_mm_set1_ps(float(firstRow)), topY);
     for (int row = firstRow; row < endRow; ++row, k = _mm_add_ps(k, one)) {
         const __m128 crossing = _mm_mul_ps(k, slope);
         const __m128 rounded = _mm_add_ps(_mm_add_ps(crossing, justBelowHalf), roundingShift);
         const __m128 column = _mm_add_ps(rounded, topXBelowShift);
         const __m128 crosses = _mm_and_ps(_mm_cmpge_ps(k, _mm_setzero_ps()), _mm_cmplt_ps(k, dy));
-        // Edges that do not cross the row are pushed out of the way.
+        // Edges that do not cross the row are pushed out of the way; the
+        // least of the columns and of their negatives, side by side.
         const __m128 away = _mm_andnot_ps(crosses, far);
-        __m128 left = _mm_add_ps(column, away);
-        __m128 right = _mm_sub_ps(column, away);
-        left = _mm_min_ps(left, _mm_movehl_ps(left, left));
-        right = _mm_max_ps(right, _mm_movehl_ps(right, right));
-        left = _mm_min_ss(left, _mm_shuffle_ps(left, left, _MM_SHUFFLE(1, 1, 1, 1)));
-        right = _mm_max_ss(right, _mm_shuffle_ps(right, right, _MM_SHUFFLE(1, 1, 1, 1)));
-        spans[row][0] = _mm_cvttss_si32(left);
-        spans[row][1] = _mm_cvttss_si32(right);
+        const __m128 left = _mm_add_ps(column, away);
+        const __m128 notRight = _mm_sub_ps(away, column);
+        __m128 least = _mm_min_ps(_mm_shuffle_ps(left, notRight, _MM_SHUFFLE(1, 0, 1, 0)),
+                                  _mm_shuffle_ps(left, notRight, _MM_SHUFFLE(3, 2, 3, 2)));
+        least = _mm_min_ps(least, _mm_shuffle_ps(least, least, _MM_SHUFFLE(2, 3, 0, 1)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(spans[row]), _mm_cvttps_epi32(least));
     }
     // Most spans are a few pixels wide, many are empty: eight pixels are
     // read and written back with the span's lanes in the brush's colour, no
@@ -230,7 +229,7 @@ void Canvas::FillQuadOnCanvas(const POINT* corners, int firstRow, int endRow)
     const __m128i lanesLow = _mm_setr_epi32(0, 1, 2, 3);
     const __m128i lanesHigh = _mm_setr_epi32(4, 5, 6, 7);
     for (int row = firstRow; row < endRow; ++row) {
-        const int left = spans[row][0], width = spans[row][1] - left;
+        const int left = spans[row][0], width = -spans[row][2] - left;
         if (width > 8 || left > kWidth - 8) {
             FillSpan(row, left, left + width);
             continue;
