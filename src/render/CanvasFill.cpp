@@ -163,13 +163,6 @@ void Canvas::FillQuad(const POINT* corners, int firstRow, int endRow, bool colum
 // ceiling is exact.
 void Canvas::FillQuadOnCanvas(const POINT* corners, int firstRow, int endRow)
 {
-    const int y0 = corners[0].y, y1 = corners[1].y, y2 = corners[2].y, y3 = corners[3].y;
-    const bool zigzag = (y0 < y1) == (y0 < y3) && (y2 < y1) == (y2 < y3) &&
-                        (y0 < y1) == (y2 < y1) && y0 != y1 && y1 != y2 && y2 != y3 && y3 != y0;
-    if (zigzag) {
-        FillQuad(corners, firstRow, endRow, true, true);
-        return;
-    }
     static_assert(sizeof(POINT) == 8, "corners are pairs of 32-bit integers");
     const __m128 front =
         _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(corners)));
@@ -183,6 +176,12 @@ void Canvas::FillQuadOnCanvas(const POINT* corners, int firstRow, int endRow)
     const __m128 xNext = _mm_cvtepi32_ps(_mm_shuffle_epi32(xi, _MM_SHUFFLE(0, 3, 2, 1)));
     const __m128 yNext = _mm_cvtepi32_ps(_mm_shuffle_epi32(yi, _MM_SHUFFLE(0, 3, 2, 1)));
     const __m128 down = _mm_cmplt_ps(y, yNext);
+    // Edges down, up, down and up round it, none level: a zigzag.
+    const int downs = _mm_movemask_ps(down);
+    if ((downs == 0b0101 || downs == 0b1010) && _mm_movemask_ps(_mm_cmpeq_ps(y, yNext)) == 0) {
+        FillQuad(corners, firstRow, endRow, true, true);
+        return;
+    }
     auto select = [](__m128 mask, __m128 a, __m128 b) {
         return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b));
     };
