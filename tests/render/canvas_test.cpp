@@ -209,6 +209,18 @@ POINT RandomPoint(std::mt19937& random, std::int64_t low, std::int64_t high)
     return {std::int32_t(d(random)), std::int32_t(d(random))};
 }
 
+// A corner up to width and height away from centre, held to 32 bits.
+POINT RandomCorner(std::mt19937& random, POINT centre, std::int64_t width, std::int64_t height)
+{
+    auto near = [&random](std::int32_t at, std::int64_t reach) {
+        return std::int32_t(std::clamp<std::int64_t>(
+            at + std::uniform_int_distribution<std::int64_t>(-reach, reach)(random), INT32_MIN,
+            INT32_MAX));
+    };
+    const std::int32_t x = near(centre.x, width);
+    return {x, near(centre.y, height)};
+}
+
 // ---- Colours, Clear and Rectangle ------------------------------------------
 
 TEST(CanvasTest, ToPixelPutsRedInTheHighByteForRgb32)
@@ -677,16 +689,8 @@ TEST(CanvasTest, DrawingBeneathInReverseGivesThePictureDrawnForward)
         std::vector<Drawn> quads(std::size_t(c.quads));
         for (Drawn& q : quads) {
             const POINT centre = RandomPoint(random, c.centreLow, c.centreHigh);
-            for (POINT& p : q.corners) {
-                const POINT offset = {std::int32_t(std::uniform_int_distribution<std::int64_t>(
-                                          -c.width, c.width)(random)),
-                                      std::int32_t(std::uniform_int_distribution<std::int64_t>(
-                                          -c.height, c.height)(random))};
-                p = {std::int32_t(std::clamp<std::int64_t>(std::int64_t(centre.x) + offset.x,
-                                                           INT32_MIN, INT32_MAX)),
-                     std::int32_t(std::clamp<std::int64_t>(std::int64_t(centre.y) + offset.y,
-                                                           INT32_MIN, INT32_MAX))};
-            }
+            for (POINT& p : q.corners)
+                p = RandomCorner(random, centre, c.width, c.height);
             q.segments = unsigned(random() % 16);
             q.brush = Rgb(int(random() % 256), int(random() % 256), 7);
         }
@@ -738,14 +742,8 @@ TEST(CanvasTest, BandsDrawExactlyTheirRowsOfTheWholePicture)
         std::vector<Drawn> quads(300);
         for (Drawn& q : quads) {
             const POINT centre = RandomPoint(random, c.centreLow, c.centreHigh);
-            for (POINT& p : q.corners) {
-                auto offset = [&](std::int32_t at) {
-                    return std::int32_t(std::clamp<std::int64_t>(
-                        at + std::uniform_int_distribution<std::int64_t>(-c.reach, c.reach)(random),
-                        INT32_MIN, INT32_MAX));
-                };
-                p = {offset(centre.x), offset(centre.y)};
-            }
+            for (POINT& p : q.corners)
+                p = RandomCorner(random, centre, c.reach, c.reach);
             q.segments = unsigned(random() % 16);
         }
         for (const bool beneath : {false, true}) {
