@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QShortcut>
@@ -54,6 +55,9 @@ CSurfaceDlg::CSurfaceDlg(ViewerSession& viewer, QWidget* parent)
     // Moves with no button held reach the window too, so that a release it
     // never saw ends the drag at the next move.
     setMouseTracking(true);
+    // OnPaint paints every pixel it is asked for, so that Qt need not fill
+    // the picture with the background first at every step of a drag.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     KeepNormalSizeFixed();
     systemMenu = new SystemMenu(this);
     CreateControls();
@@ -252,14 +256,17 @@ void CSurfaceDlg::paintEvent(QPaintEvent* event)
     OnPaint(event);
 }
 
-void CSurfaceDlg::OnPaint(QPaintEvent* /*event*/)
+void CSurfaceDlg::OnPaint(QPaintEvent* event)
 {
     // The last picture again on every expose: it survives covering windows,
-    // the modal windows, minimising and restoring.
-    if (!hasPicture)
-        return;
+    // the modal windows, minimising and restoring. Around it, and in its
+    // place before there is one, the window's own background.
     QPainter painter(this);
-    painter.drawImage(QPoint(kPictureLeft, kPictureTop), pictureView);
+    const QRegion background = hasPicture ? event->region() - PictureRect() : event->region();
+    for (const QRect& part : background)
+        painter.fillRect(part, palette().brush(backgroundRole()));
+    if (hasPicture)
+        painter.drawImage(QPoint(kPictureLeft, kPictureTop), pictureView);
 }
 
 // --- The drag --------------------------------------------------------------

@@ -228,6 +228,14 @@ void MainWindowTest::choosingASourceResetsTheBarsAndDraws()
     QCOMPARE(picture.size(), QSize(673, 496));
     QVERIFY(!IsUniform(picture, picture.pixel(0, 0))); // a surface, not a blank
     QCOMPARE(ShownPicture(dialog), picture);
+    // The window paints its own background beside the picture: the column
+    // right of it and the row below it.
+    const QRect shown = CSurfaceDlg::PictureRect();
+    const QRgb window = dialog.palette().color(QPalette::Window).rgb();
+    for (const QRect& beside : {QRect(shown.right() + 1, shown.top(), 1, shown.height()),
+                                QRect(shown.left(), shown.bottom() + 1, shown.width(), 1)})
+        QVERIFY(IsUniform(dialog.grab(beside).toImage().convertToFormat(QImage::Format_RGB32),
+                          window));
 }
 
 void MainWindowTest::everyBarMessageRedraws_data()
