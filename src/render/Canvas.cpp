@@ -26,8 +26,17 @@ Canvas::Canvas() : pen(ToPixel(0)), brush(ToPixel(0)), clearColor(ToPixel(0))
 Canvas::Canvas(Canvas& whole, int top, int end)
     : pixels(static_cast<Pixel*>(whole.pixels)), windowTop(std::clamp(top, 0, kHeight)),
       windowEnd(std::clamp(end, windowTop, kHeight)), pen(whole.pen), brush(whole.brush),
-      clearColor(whole.clearColor)
+      wideFill(whole.wideFill), clearColor(whole.clearColor)
 {
+}
+
+bool Canvas::HasWideLanes()
+{
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return has;
 }
 
 void Canvas::Touch(int top, int end)

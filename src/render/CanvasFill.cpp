@@ -4,10 +4,11 @@
 
 #include <algorithm>
 #include <cstring>
-#include <emmintrin.h>
+#include <immintrin.h>
 #include <utility>
 
 #include "render/CanvasArithmetic.h"
+#include "render/CanvasQuadLanes.h"
 
 namespace hyt {
 
@@ -163,48 +164,24 @@ void Canvas::FillQuad(const POINT* corners, int firstRow, int endRow, bool colum
 // ceiling is exact.
 void Canvas::FillQuadOnCanvas(const POINT* corners, int firstRow, int endRow)
 {
-    static_assert(sizeof(POINT) == 8, "corners are pairs of 32-bit integers");
-    const __m128 front =
-        _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(corners)));
-    const __m128 back =
-        _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(corners + 2)));
-    // Lane i: the edge from corner i to corner i + 1.
-    const __m128i xi = _mm_castps_si128(_mm_shuffle_ps(front, back, _MM_SHUFFLE(2, 0, 2, 0)));
-    const __m128i yi = _mm_castps_si128(_mm_shuffle_ps(front, back, _MM_SHUFFLE(3, 1, 3, 1)));
-    const __m128 x = _mm_cvtepi32_ps(xi);
-    const __m128 y = _mm_cvtepi32_ps(yi);
-    const __m128 xNext = _mm_cvtepi32_ps(_mm_shuffle_epi32(xi, _MM_SHUFFLE(0, 3, 2, 1)));
-    const __m128 yNext = _mm_cvtepi32_ps(_mm_shuffle_epi32(yi, _MM_SHUFFLE(0, 3, 2, 1)));
-    const __m128 down = _mm_cmplt_ps(y, yNext);
-    // Edges down, up, down and up round it, none level: a zigzag.
-    const int downs = _mm_movemask_ps(down);
-    if ((downs == 0b0101 || downs == 0b1010) && _mm_movemask_ps(_mm_cmpeq_ps(y, yNext)) == 0) {
+    if (wideFill) {
+        FillQuadOnCanvasWide(corners, firstRow, endRow);
+        return;
+    }
+    const QuadLanes lanes = LanesOfQuad(corners);
+    if (lanes.zigzag) {
         FillQuad(corners, firstRow, endRow, true, true);
         return;
     }
-    auto select = [](__m128 mask, __m128 a, __m128 b) {
-        return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b));
-    };
-    const __m128 topX = select(down, x, xNext);
-    const __m128 topY = _mm_min_ps(y, yNext);
-    const __m128 dx = _mm_sub_ps(select(down, xNext, x), topX);
-    const __m128 dy = _mm_sub_ps(_mm_max_ps(y, yNext), topY);
     const __m128 one = _mm_set1_ps(1.0f);
-    // A level edge crosses no row.
-    const __m128 slope = _mm_div_ps(dx, _mm_max_ps(dy, one));
-    const __m128 far = _mm_set1_ps(float(1 << 20));
-    // The ceiling of a quotient q: q + 1/2 - 2^-10 rounded to the nearest
-    // whole number, by adding and taking away 3 * 2^22, where floats are one
-    // apart for any q within 2^22 of 0. The quotient's rounding and this
-    // one's, below 2^-12 together, keep a whole q below the half way and any
-    // other above it.
-    const __m128 justBelowHalf = _mm_set1_ps(0.5f - 1.0f / 1024);
-    const __m128 roundingShift = _mm_set1_ps(float(3 << 22));
-    const __m128 topXBelowShift = _mm_sub_ps(topX, roundingShift);
+    const __m128 far = _mm_set1_ps(kFar);
+    const __m128 justBelowHalf = _mm_set1_ps(kJustBelowHalf);
+    const __m128 roundingShift = _mm_set1_ps(kRoundingShift);
+    const __m128 slope = lanes.slope, dy = lanes.dy, topXBelowShift = lanes.topXBelowShift;
     // First every row's span, then the spans: the rows' sums do not wait on
     // each other, nor on a store's branches.
     int spans[kHeight][4]; // left, left, -right, -right
-    __m128 k = _mm_sub_ps(_mm_set1_ps(float(firstRow)), topY);
+    __m128 k = _mm_sub_ps(_mm_set1_ps(float(firstRow)), lanes.topY);
     for (int row = firstRow; row < endRow; ++row, k = _mm_add_ps(k, one)) {
         const __m128 crossing = _mm_mul_ps(k, slope);
         const __m128 rounded = _mm_add_ps(_mm_add_ps(crossing, justBelowHalf), roundingShift);
@@ -242,6 +219,53 @@ void Canvas::FillQuadOnCanvas(const POINT* corners, int firstRow, int endRow)
         _mm_storeu_si128(eight + 1,
                          _mm_or_si128(_mm_and_si128(high, color),
                                       _mm_andnot_si128(high, _mm_loadu_si128(eight + 1))));
+    }
+}
+
+// FillQuadOnCanvas in eight lanes, two rows at a time, and each short span
+// written in one masked store, which touches no pixel outside it.
+__attribute__((target("avx2"))) void Canvas::FillQuadOnCanvasWide(const POINT* corners,
+                                                                  int firstRow, int endRow)
+{
+    const QuadLanes lanes = LanesOfQuad(corners);
+    if (lanes.zigzag) {
+        FillQuad(corners, firstRow, endRow, true, true);
+        return;
+    }
+    const __m256 slope = _mm256_set_m128(lanes.slope, lanes.slope);
+    const __m256 dy = _mm256_set_m128(lanes.dy, lanes.dy);
+    const __m256 topXBelowShift = _mm256_set_m128(lanes.topXBelowShift, lanes.topXBelowShift);
+    const __m256 far = _mm256_set1_ps(kFar);
+    const __m256 justBelowHalf = _mm256_set1_ps(kJustBelowHalf);
+    const __m256 roundingShift = _mm256_set1_ps(kRoundingShift);
+    const __m128 k0 = _mm_sub_ps(_mm_set1_ps(float(firstRow)), lanes.topY);
+    __m256 k = _mm256_set_m128(_mm_add_ps(k0, _mm_set1_ps(1.0f)), k0);
+    int spans[kHeight + 1][4]; // a row past the last when they are odd
+    for (int row = firstRow; row < endRow; row += 2, k = _mm256_add_ps(k, _mm256_set1_ps(2.0f))) {
+        const __m256 crossing = _mm256_mul_ps(k, slope);
+        const __m256 rounded = _mm256_add_ps(_mm256_add_ps(crossing, justBelowHalf), roundingShift);
+        const __m256 column = _mm256_add_ps(rounded, topXBelowShift);
+        const __m256 crosses = _mm256_and_ps(_mm256_cmp_ps(k, _mm256_setzero_ps(), _CMP_GE_OQ),
+                                             _mm256_cmp_ps(k, dy, _CMP_LT_OQ));
+        const __m256 away = _mm256_andnot_ps(crosses, far);
+        const __m256 left = _mm256_add_ps(column, away);
+        const __m256 notRight = _mm256_sub_ps(away, column);
+        __m256 least = _mm256_min_ps(_mm256_shuffle_ps(left, notRight, _MM_SHUFFLE(1, 0, 1, 0)),
+                                     _mm256_shuffle_ps(left, notRight, _MM_SHUFFLE(3, 2, 3, 2)));
+        least = _mm256_min_ps(least, _mm256_shuffle_ps(least, least, _MM_SHUFFLE(2, 3, 0, 1)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(spans[row]), _mm256_cvttps_epi32(least));
+    }
+    const __m256i color = _mm256_set1_epi32(int(brush));
+    const __m256i lanesOfEight = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    for (int row = firstRow; row < endRow; ++row) {
+        const int left = spans[row][0], width = -spans[row][2] - left;
+        if (width > 8 || left > kWidth - 8) {
+            FillSpan(row, left, left + width);
+            continue;
+        }
+        auto* eight = reinterpret_cast<int*>(pixels + std::size_t(row) * kWidth + left);
+        _mm256_maskstore_epi32(eight, _mm256_cmpgt_epi32(_mm256_set1_epi32(width), lanesOfEight),
+                               color);
     }
 }
 
