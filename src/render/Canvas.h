@@ -156,8 +156,12 @@ class Canvas {
     // none), and the last (from - 1 when none).
     int FirstOpenRow(int from, int end) const;
     int LastOpenRow(int from, int end) const;
-    // Beneath: sets what is still unset of columns [left, right) of row y.
-    void FillSpanBeneath(int y, int left, int right);
+    // Beneath: sets what is still unset of columns [left, right) of row y,
+    // in color.
+    void SetSpanBeneath(int y, int left, int right, Pixel color);
+    void FillSpanBeneath(int y, int left, int right) { SetSpanBeneath(y, left, right, brush); }
+    // Beneath: sets in the pen what is still unset of rows [top, end) of column x.
+    void SetColumnRunBeneath(int x, int top, int end);
     // Beneath: count more pixels of row y set, within the words of the row
     // whose bits are set in words.
     void NoteSet(int y, int count, unsigned words)
@@ -178,7 +182,7 @@ class Canvas {
     std::uint64_t GroupWord(int level, int group, int word);
     // Whether the columns of every range are set in the words wordOf(word).
     template <typename WordOf> bool RangesSet(const ColumnRange* ranges, int count, WordOf wordOf);
-    template <int level, typename Bound, typename Visit>
+    template <int level, int lowest, typename Bound, typename Visit>
     bool ForEachUncoveredBlock(const Bound& bound, int first, int end, Visit& visit);
 
     // Rows [top, end) may now differ from the colour of the last Clear.
@@ -241,6 +245,10 @@ class Canvas {
     static_assert(kRowWords <= 16, "a bit per word of a row");
     bool beneath = false;
     std::array<std::uint64_t, std::size_t(kHeight) * kRowWords> setPixels{};
+    // The same bits by column, kColumnWords words a column, for the runs of
+    // a steep segment.
+    static constexpr int kColumnWords = (kHeight + 63) / 64;
+    std::array<std::uint64_t, std::size_t(kWidth) * kColumnWords> setColumns{};
     std::array<int, kHeight> openPixels{};
     std::array<std::uint64_t, (kHeight + 63) / 64> fullRows{};
     std::array<std::array<std::array<std::uint64_t, kRowWords>, kGroups>, kLevels> groupSet{};

@@ -32,6 +32,7 @@ void Canvas::BeginBeneath()
 {
     beneath = true;
     setPixels.fill(0);
+    setColumns.fill(0);
     openPixels.fill(kWidth);
     fullRows.fill(0);
     for (auto& level : groupSet)
@@ -76,11 +77,11 @@ bool Canvas::RangesSet(const ColumnRange* ranges, int count, WordOf wordOf)
     return true;
 }
 
-// Calls visit(from, to) for each block of rows (a group of the lowest level)
+// Calls visit(from, to) for each block of rows (a group of level lowest)
 // within [first, end) whose columns that the bound reaches are not all set,
 // skipping whole groups of a level that are; stops, returning false, when
 // visit does.
-template <int level, typename Bound, typename Visit>
+template <int level, int lowest, typename Bound, typename Visit>
 bool Canvas::ForEachUncoveredBlock(const Bound& bound, int first, int end, Visit& visit)
 {
     constexpr int rows = kGroupRows[level];
@@ -91,10 +92,10 @@ bool Canvas::ForEachUncoveredBlock(const Bound& bound, int first, int end, Visit
         const int count = bound.Ranges(from, to, ranges);
         if (RangesSet(ranges, count, [&](int word) { return GroupWord(level, group, word); }))
             continue;
-        if constexpr (level == 0) {
+        if constexpr (level == lowest) {
             if (!visit(from, to))
                 return false;
-        } else if (!ForEachUncoveredBlock<level - 1>(bound, from, to, visit)) {
+        } else if (!ForEachUncoveredBlock<level - 1, lowest>(bound, from, to, visit)) {
             return false;
         }
     }
@@ -133,7 +134,9 @@ void Canvas::SegmentBeneath(POINT a, POINT b, int first, int end)
         runs.Add(from, to);
         return true;
     };
-    ForEachUncoveredBlock<kLevels - 1>(LineBound(a, b), first, end, visit);
+    // Only the largest groups: within one that is not covered, the walk tests
+    // a word of pixels at a time, for less than narrowing the groups down.
+    ForEachUncoveredBlock<kLevels - 1, kLevels - 1>(LineBound(a, b), first, end, visit);
 }
 
 void Canvas::FillBeneath(const POINT* corners, int first, int end)
@@ -150,18 +153,19 @@ void Canvas::FillBeneath(const POINT* corners, int first, int end)
                 runs.Add(y, y + 1);
         return true;
     };
-    ForEachUncoveredBlock<kLevels - 1>(bound, first, end, visit);
+    ForEachUncoveredBlock<kLevels - 1, 0>(bound, first, end, visit);
 }
 
-void Canvas::FillSpanBeneath(int y, int left, int right)
+void Canvas::SetSpanBeneath(int y, int left, int right, Pixel color)
 {
     if (right <= left)
         return;
     if (fullRows[std::size_t(y) >> 6] & (std::uint64_t(1) << (y & 63)))
         return;
-    const Pixel color = brush;
     Pixel* const row = pixels + std::size_t(y) * kWidth;
     std::uint64_t* const bits = setPixels.data() + std::size_t(y) * kRowWords;
+    const std::uint64_t rowBit = std::uint64_t(1) << (y & 63);
+    std::uint64_t* const columnWords = setColumns.data() + (y >> 6);
     int count = 0;
     unsigned staleWords = 0;
     for (int word = left >> 6; word <= (right - 1) >> 6; ++word) {
@@ -171,11 +175,34 @@ void Canvas::FillSpanBeneath(int y, int left, int right)
         bits[word] |= fresh;
         count += __builtin_popcountll(fresh);
         staleWords |= 1u << word;
-        for (std::uint64_t b = fresh; b != 0; b &= b - 1)
-            row[(word << 6) + __builtin_ctzll(b)] = color;
+        for (std::uint64_t b = fresh; b != 0; b &= b - 1) {
+            const int x = (word << 6) + __builtin_ctzll(b);
+            row[x] = color;
+            columnWords[std::size_t(x) * kColumnWords] |= rowBit;
+        }
     }
     if (count != 0)
         NoteSet(y, count, staleWords);
+}
+
+void Canvas::SetColumnRunBeneath(int x, int top, int end)
+{
+    std::uint64_t* const column = setColumns.data() + std::size_t(x) * kColumnWords;
+    const int word = x >> 6;
+    const std::uint64_t columnBit = std::uint64_t(1) << (x & 63);
+    const Pixel color = pen;
+    for (int part = top >> 6; part <= (end - 1) >> 6; ++part) {
+        const std::uint64_t fresh = WordMask(part, top, end) & ~column[part];
+        if (fresh == 0)
+            continue;
+        column[part] |= fresh;
+        for (std::uint64_t b = fresh; b != 0; b &= b - 1) {
+            const int y = (part << 6) + __builtin_ctzll(b);
+            setPixels[std::size_t(y) * kRowWords + std::size_t(word)] |= columnBit;
+            pixels[std::size_t(y) * kWidth + std::size_t(x)] = color;
+            NoteSet(y, 1, 1u << word);
+        }
+    }
 }
 
 int Canvas::FirstOpenRow(int from, int end) const

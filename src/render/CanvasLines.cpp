@@ -219,53 +219,46 @@ inline void Canvas::Walk(std::size_t index, std::int64_t steps, std::int64_t du,
         walk(std::false_type{});
 }
 
-// Walk beneath what is there: only the unset pixels are lit, and each one's
-// row is needed for its count, so the walk keeps its column and row. Apart,
-// so that Walk's own loop stays as tight.
+// Walk beneath what is there: only the unset pixels are lit. The walk goes
+// by runs, the pixels between two steps of v, each tested and lit a word of
+// bits at a time: a segment beneath a picture crosses mostly set pixels.
+// Apart, so that Walk's own loop stays as tight.
 template <std::ptrdiff_t uStep, std::ptrdiff_t vStep>
 void Canvas::WalkBeneath(std::size_t index, std::int64_t steps, std::int64_t du, std::int64_t dv,
                          std::int64_t error)
 {
-    const Pixel color = pen;
+    constexpr bool alongRows = uStep == 1; // u is the column
+    const int y = int(index / kWidth);
+    const int x = int(index % kWidth);
+    int u = alongRows ? x : y;
+    int v = alongRows ? y : x;
     const std::int64_t twoDu = 2 * du;
     const std::int64_t twoDv = 2 * dv;
-    int y = int(index / kWidth);
-    int x = int(index % kWidth);
-    constexpr bool alongRows = uStep == 1; // u is the column
-    auto walkBeneath = [&](auto rising) {
-        for (;; --steps) {
-            assert(unsigned(x) < unsigned(kWidth) && unsigned(y) < unsigned(kHeight));
-            std::uint64_t& bits = setPixels[std::size_t(y) * kRowWords + std::size_t(x >> 6)];
-            const std::uint64_t bit = std::uint64_t(1) << (x & 63);
-            if (!(bits & bit)) {
-                bits |= bit;
-                pixels[std::size_t(y) * kWidth + std::size_t(x)] = color;
-                NoteSet(y, 1, 1u << (x >> 6));
-            }
-            if (steps == 0)
-                break;
-            error += twoDv;
-            int minor; // -1, 0 or 1 along v
-            if constexpr (rising) {
-                minor = error >= twoDu;
-                error -= twoDu & -std::int64_t(minor);
-            } else {
-                minor = -int(error < 0);
-                error += twoDu & std::int64_t(minor);
-            }
-            if constexpr (alongRows) {
-                ++x;
-                y += minor;
-            } else {
-                ++y;
-                x += minor;
-            }
+    for (;;) {
+        // This pixel and those up to the step that carries (v grows) or
+        // borrows (v falls).
+        std::int64_t run = steps + 1;
+        if (dv > 0)
+            run = std::min(run, (twoDu - error + twoDv - 1) / twoDv);
+        else if (dv < 0)
+            run = std::min(run, error / -twoDv + 1);
+        if constexpr (alongRows)
+            SetSpanBeneath(v, u, u + int(run), pen);
+        else
+            SetColumnRunBeneath(v, u, u + int(run));
+        steps -= run;
+        if (steps < 0)
+            break;
+        u += int(run);
+        error += run * twoDv;
+        if (dv > 0) {
+            error -= twoDu;
+            ++v;
+        } else {
+            error += twoDu;
+            --v;
         }
-    };
-    if (dv >= 0)
-        walkBeneath(std::true_type{});
-    else
-        walkBeneath(std::false_type{});
+    }
 }
 
 } // namespace hyt
