@@ -1,8 +1,10 @@
-// Canvas: drawing beneath what is there. A bit per pixel says whether it is
-// set; the columns set on every row of a block of rows, and of a band of
-// blocks, let the part of a fill or a segment that falls on set pixels be
-// dropped a band or a block at a time, and within a block a row at a time,
-// so that cells that cross the picture behind nearer ones cost little.
+// Canvas: drawing beneath what is there. A bit per pixel, kept by row and by
+// column, says whether it is set; the columns set on every row of a block of
+// rows, and of a band of blocks, let the part of a fill or a segment that
+// falls on set pixels be dropped a band or a block at a time, and within a
+// block a row at a time; a steep sliver's fill is tested, and a segment
+// walked, a column's run of rows at a time. So cells that cross the picture
+// behind nearer ones cost little.
 #include <algorithm>
 
 #include "render/Canvas.h"
@@ -145,6 +147,12 @@ void Canvas::FillBeneath(const POINT* corners, int first, int end)
     const bool columnsOnCanvas = bounds.ColumnsOnCanvas();
     const bool small = bounds.Small();
     const FillBound bound(corners);
+    const auto columnSet = [this](int x, int top, int bottom) {
+        const std::uint64_t* const column = setColumns.data() + std::size_t(x) * kColumnWords;
+        return AllSet(top, bottom, [column](int word) { return column[word]; });
+    };
+    if (bound.SetByColumns(first, end, columnSet))
+        return;
     RowRuns runs([&](int from, int to) { FillQuad(corners, from, to, columnsOnCanvas, small); });
     // Within a block that is not covered, only the rows that are not.
     auto visit = [&](int from, int to) {

@@ -120,6 +120,25 @@ class FillBound {
         return true;
     }
 
+    // Whether every pixel the fill takes on rows [first, end) is set, asked
+    // column by column: columnSet(x, top, bottom) tells whether rows
+    // [top, bottom) of column x are. A steep sliver crosses many rows and few
+    // columns, and its columns' rows follow its slant, which no block of rows
+    // does. false also where that would cost more than testing rows: where
+    // edges cross each other within the rows, or a span reaches across more
+    // columns than there are rows.
+    template <typename ColumnSet> bool SetByColumns(int first, int end, ColumnSet columnSet) const
+    {
+        int from = first;
+        for (const int row : cornerRows)
+            if (row > from && row < end) {
+                if (!PiecesSetByColumns(from, row, columnSet))
+                    return false;
+                from = row;
+            }
+        return PiecesSetByColumns(from, end, columnSet);
+    }
+
   private:
     struct Edge {
         int top, bottom; // crosses rows top..bottom-1
@@ -164,6 +183,69 @@ class FillBound {
             out[n++] = FillColumns(std::min(top[order[p]], bottom[order[p]]),
                                    std::max(top[order[p + 1]], bottom[order[p + 1]]));
         return n;
+    }
+
+    // Rows [from, end), crossed by one set of edges, for SetByColumns.
+    template <typename ColumnSet>
+    bool PiecesSetByColumns(int from, int end, ColumnSet columnSet) const
+    {
+        const Edge* crossing[4];
+        double top[4];
+        int k = 0;
+        for (int i = 0; i < count; ++i)
+            if (edges[i].top <= from && from < edges[i].bottom) {
+                crossing[k] = &edges[i];
+                top[k++] = edges[i].At(from);
+            }
+        if (k % 2 != 0)
+            return false;
+        // In the order of their crossings on the first row; apart when it
+        // is also their order on the last, so that they pair up throughout.
+        for (int i = 1; i < k; ++i)
+            for (int j = i; j > 0 && top[j] < top[j - 1]; --j) {
+                std::swap(top[j], top[j - 1]);
+                std::swap(crossing[j], crossing[j - 1]);
+            }
+        const int rows = end - from;
+        for (int i = 0; i + 1 < k; ++i)
+            if (crossing[i + 1]->At(end - 1) < crossing[i]->At(end - 1))
+                return false;
+        for (int p = 0; p < k; p += 2) {
+            const Edge &left = *crossing[p], &right = *crossing[p + 1];
+            const ColumnRange columns =
+                FillColumns(std::min(top[p], left.At(end - 1)),
+                            std::max(top[p + 1], right.At(end - 1)));
+            if (columns.high - columns.low > rows)
+                return false;
+            // Pixel (x, from + t) may be filled when left(t) - margin <= x
+            // and x < right(t) + margin: t from lowT to highT, widened to
+            // whole rows by a row, far more than the products' rounding.
+            const double leftTop = top[p], rightTop = top[p + 1];
+            const double leftStep = 1 / left.slope, rightStep = 1 / right.slope;
+            for (int x = columns.low; x < columns.high; ++x) {
+                double lowT = 0, highT = rows - 1;
+                if (left.slope > 0)
+                    highT = std::min(highT, (x + kMargin - leftTop) * leftStep);
+                else if (left.slope < 0)
+                    lowT = std::max(lowT, (x + kMargin - leftTop) * leftStep);
+                else if (leftTop - kMargin > x)
+                    continue;
+                if (right.slope > 0)
+                    lowT = std::max(lowT, (x - kMargin - rightTop) * rightStep);
+                else if (right.slope < 0)
+                    highT = std::min(highT, (x - kMargin - rightTop) * rightStep);
+                else if (x >= rightTop + kMargin)
+                    continue;
+                if (lowT > highT)
+                    continue;
+                // Both within [0, rows - 1]: whole rows by truncation.
+                const int low = from + int(lowT);
+                const int high = from + std::min(int(highT) + 1, rows - 1);
+                if (!columnSet(x, low, high + 1))
+                    return false;
+            }
+        }
+        return true;
     }
 
     Edge edges[4];
