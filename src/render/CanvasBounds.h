@@ -212,9 +212,8 @@ class FillBound {
                 return false;
         for (int p = 0; p < k; p += 2) {
             const Edge &left = *crossing[p], &right = *crossing[p + 1];
-            const ColumnRange columns =
-                FillColumns(std::min(top[p], left.At(end - 1)),
-                            std::max(top[p + 1], right.At(end - 1)));
+            const ColumnRange columns = FillColumns(std::min(top[p], left.At(end - 1)),
+                                                    std::max(top[p + 1], right.At(end - 1)));
             if (columns.high - columns.low > rows)
                 return false;
             // Pixel (x, from + t) may be filled when left(t) - margin <= x
