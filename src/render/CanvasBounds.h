@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <utility>
 
 #include "render/Canvas.h"
@@ -217,24 +218,34 @@ class FillBound {
             if (columns.high - columns.low > rows)
                 return false;
             // Pixel (x, from + t) may be filled when left(t) - margin <= x
-            // and x < right(t) + margin: t from lowT to highT, widened to
-            // whole rows by a row, far more than the products' rounding.
-            const double leftTop = top[p], rightTop = top[p + 1];
+            // and x < right(t) + margin: t from lowT to highT, each the
+            // greatest (least) of a bound x * scale + offset from each edge
+            // that slants (the columns take care of an upright one). Whole
+            // rows by a row's widening, far more than the rounding.
+            constexpr double kInfinity = std::numeric_limits<double>::infinity();
+            double lowScale[2] = {0, 0}, lowOffset[2] = {-kInfinity, -kInfinity};
+            double highScale[2] = {0, 0}, highOffset[2] = {kInfinity, kInfinity};
             const double leftStep = 1 / left.slope, rightStep = 1 / right.slope;
+            if (left.slope > 0) {
+                highScale[0] = leftStep;
+                highOffset[0] = (kMargin - top[p]) * leftStep;
+            } else if (left.slope < 0) {
+                lowScale[0] = leftStep;
+                lowOffset[0] = (kMargin - top[p]) * leftStep;
+            }
+            if (right.slope > 0) {
+                lowScale[1] = rightStep;
+                lowOffset[1] = (-kMargin - top[p + 1]) * rightStep;
+            } else if (right.slope < 0) {
+                highScale[1] = rightStep;
+                highOffset[1] = (-kMargin - top[p + 1]) * rightStep;
+            }
             for (int x = columns.low; x < columns.high; ++x) {
-                double lowT = 0, highT = rows - 1;
-                if (left.slope > 0)
-                    highT = std::min(highT, (x + kMargin - leftTop) * leftStep);
-                else if (left.slope < 0)
-                    lowT = std::max(lowT, (x + kMargin - leftTop) * leftStep);
-                else if (leftTop - kMargin > x)
-                    continue;
-                if (right.slope > 0)
-                    lowT = std::max(lowT, (x - kMargin - rightTop) * rightStep);
-                else if (right.slope < 0)
-                    highT = std::min(highT, (x - kMargin - rightTop) * rightStep);
-                else if (x >= rightTop + kMargin)
-                    continue;
+                const double lowT = std::max(std::max(0.0, x * lowScale[0] + lowOffset[0]),
+                                             x * lowScale[1] + lowOffset[1]);
+                const double highT =
+                    std::min(std::min(rows - 1.0, x * highScale[0] + highOffset[0]),
+                             x * highScale[1] + highOffset[1]);
                 if (lowT > highT)
                     continue;
                 // Both within [0, rows - 1]: whole rows by truncation.
