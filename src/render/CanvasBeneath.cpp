@@ -149,13 +149,7 @@ void Canvas::FillBeneath(const POINT* corners, int first, int end)
     const FillBound bound(corners);
     const auto columnSet = [this](int x, int top, int bottom) {
         const std::uint64_t* const column = setColumns.data() + std::size_t(x) * kColumnWords;
-        const int word = top >> 6;
-        if (word == (bottom - 1) >> 6) { // the usual few rows
-            const std::uint64_t want = (~std::uint64_t(0) << (top & 63)) &
-                                       (~std::uint64_t(0) >> (63 - ((bottom - 1) & 63)));
-            return (column[word] & want) == want;
-        }
-        return AllSet(top, bottom, [column](int w) { return column[w]; });
+        return AllSet(top, bottom, [column](int word) { return column[word]; });
     };
     if (bound.SetByColumns(first, end, columnSet))
         return;

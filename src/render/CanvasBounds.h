@@ -26,6 +26,8 @@ template <typename WordOf> inline bool AllSet(int low, int high, WordOf wordOf)
     const int first = low >> 6, last = (high - 1) >> 6;
     const std::uint64_t firstMask = ~std::uint64_t(0) << (low & 63);
     const std::uint64_t lastMask = ~std::uint64_t(0) >> (63 - ((high - 1) & 63));
+    if (first == last) // the usual few bits: no loop whose end to guess
+        return (wordOf(first) & firstMask & lastMask) == (firstMask & lastMask);
     for (int word = first; word <= last; ++word) {
         std::uint64_t want = ~std::uint64_t(0);
         if (word == first)
@@ -133,11 +135,11 @@ class FillBound {
         int from = first;
         for (const int row : cornerRows)
             if (row > from && row < end) {
-                if (!PiecesSetByColumns(from, row, columnSet))
+                if (!PieceSetByColumns(from, row, columnSet))
                     return false;
                 from = row;
             }
-        return PiecesSetByColumns(from, end, columnSet);
+        return PieceSetByColumns(from, end, columnSet);
     }
 
   private:
@@ -188,7 +190,7 @@ class FillBound {
 
     // Rows [from, end), crossed by one set of edges, for SetByColumns.
     template <typename ColumnSet>
-    bool PiecesSetByColumns(int from, int end, ColumnSet columnSet) const
+    bool PieceSetByColumns(int from, int end, ColumnSet columnSet) const
     {
         const Edge* crossing[4];
         double top[4];
