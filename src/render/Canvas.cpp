@@ -39,12 +39,6 @@ bool Canvas::HasWideLanes()
     return has;
 }
 
-void Canvas::Touch(int top, int end)
-{
-    dirtyTop = std::min(dirtyTop, top);
-    dirtyEnd = std::max(dirtyEnd, end);
-}
-
 void Canvas::Clear(COLORREF color)
 {
     // Rows no drawing has touched since a Clear in the same colour still
@@ -131,7 +125,7 @@ void Canvas::Polygon(const POINT* corners, int count)
     DrawSegment(corners[count - 1], corners[0]);
 }
 
-void Canvas::Quad(const POINT* corners, unsigned segments)
+void Canvas::QuadAnywhere(const POINT* corners, unsigned segments)
 {
     if (corners == nullptr)
         return;

@@ -85,7 +85,12 @@ class Canvas {
     // segments draws the segment from corner i to corner i + 1 (bit 3: from
     // corner 3 to corner 0). A mesh leaves out a segment that a later cell
     // draws again: the later, identical segment sets every one of its pixels.
-    void Quad(const POINT* corners, unsigned segments);
+    void Quad(const POINT* corners, unsigned segments)
+    {
+        if (wideFill && !beneath && corners != nullptr && QuadOnCanvasWide(corners, segments))
+            return;
+        QuadAnywhere(corners, segments);
+    }
 
     // Drawing beneath: between BeginBeneath and EndBeneath, QuadBeneath (the
     // only drawing allowed there) sets only pixels that nothing has set since
@@ -98,9 +103,10 @@ class Canvas {
     // Quad's outline, then its fill, beneath what is there.
     void QuadBeneath(const POINT* corners, unsigned segments);
 
-    // Whether cells wholly on the canvas are filled two rows at a time, in
-    // eight lanes: by default where the processor has them (AVX2). The
-    // picture is the same either way.
+    // Whether cells wholly on the canvas are drawn in lanes, their fills two
+    // rows at a time in eight and their outlines' short segments four at a
+    // time: by default where the processor has them (AVX2). The picture is
+    // the same either way.
     void UseWideFill(bool use) { wideFill = use && HasWideLanes(); }
     static bool HasWideLanes();
 
@@ -123,6 +129,11 @@ class Canvas {
     // Every corner on the canvas.
     void FillQuadOnCanvas(const POINT* corners, int firstRow, int endRow);
     void FillQuadOnCanvasWide(const POINT* corners, int firstRow, int endRow);
+    // Quad of a quadrilateral wholly on the canvas, the mesh's usual cell,
+    // in eight lanes; false, drawing nothing, when it is not on the canvas.
+    bool QuadOnCanvasWide(const POINT* corners, unsigned segments);
+    // Quad without the lanes: any corners, and drawing beneath.
+    void QuadAnywhere(const POINT* corners, unsigned segments);
     // clamp: hold the columns to the canvas.
     template <bool clamp>
     void FillConvexQuad(const POINT* corners, bool clockwise, int firstRow, int endRow);
@@ -186,7 +197,11 @@ class Canvas {
     bool ForEachUncoveredBlock(const Bound& bound, int first, int end, Visit& visit);
 
     // Rows [top, end) may now differ from the colour of the last Clear.
-    void Touch(int top, int end);
+    void Touch(int top, int end)
+    {
+        dirtyTop = std::min(dirtyTop, top);
+        dirtyEnd = std::max(dirtyEnd, end);
+    }
 
     static constexpr std::size_t kPixelCount = std::size_t(kWidth) * kHeight;
     // Whether p lies on the canvas within the rows of the window.

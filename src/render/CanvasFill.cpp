@@ -3,12 +3,12 @@
 #include "render/Canvas.h"
 
 #include <algorithm>
-#include <cstring>
 #include <immintrin.h>
 #include <utility>
 
 #include "render/CanvasArithmetic.h"
 #include "render/CanvasQuadLanes.h"
+#include "render/CanvasSpan.h"
 
 namespace hyt {
 
@@ -21,30 +21,6 @@ using namespace canvas_detail;
 // x >= ceil(N / dy) with N = xa dy + (y - ya) dx. Sorted, these first columns
 // pair up into the spans [t0, t1), [t2, t3), ... of the row. Sampling the
 // corners' own lattice keeps the fill inside the outline, with no gap between.
-
-// [left, right) of row y; nothing when right <= left. Mesh spans are mostly a
-// few pixels wide, so the stores are fixed groups that may overlap (the same
-// colour twice) rather than a loop whose length the branches must guess.
-__attribute__((always_inline)) inline void Canvas::FillSpan(int y, int left, int right)
-{
-    const int width = right - left;
-    if (width <= 0)
-        return;
-    const Pixel color = brush; // a local: no pixel can be it
-    Pixel* span = pixels + std::size_t(y) * kWidth + left;
-    if (width <= 4) {
-        // {0, w - 1, (w - 1) / 2, w / 2} covers 0..w-1 for w = 1..4.
-        span[0] = color;
-        span[width - 1] = color;
-        span[(width - 1) >> 1] = color;
-        span[width >> 1] = color;
-        return;
-    }
-    const Pixel four[4] = {color, color, color, color};
-    for (int x = 0; x < width - 4; x += 4)
-        std::memcpy(span + x, four, sizeof four);
-    std::memcpy(span + width - 4, four, sizeof four);
-}
 
 namespace {
 
@@ -164,10 +140,6 @@ void Canvas::FillQuad(const POINT* corners, int firstRow, int endRow, bool colum
 // ceiling is exact.
 void Canvas::FillQuadOnCanvas(const POINT* corners, int firstRow, int endRow)
 {
-    if (wideFill) {
-        FillQuadOnCanvasWide(corners, firstRow, endRow);
-        return;
-    }
     const QuadLanes lanes = LanesOfQuad(corners);
     if (lanes.zigzag) {
         FillQuad(corners, firstRow, endRow, true, true);
@@ -219,53 +191,6 @@ void Canvas::FillQuadOnCanvas(const POINT* corners, int firstRow, int endRow)
         _mm_storeu_si128(eight + 1,
                          _mm_or_si128(_mm_and_si128(high, color),
                                       _mm_andnot_si128(high, _mm_loadu_si128(eight + 1))));
-    }
-}
-
-// FillQuadOnCanvas in eight lanes, two rows at a time, and each short span
-// written in one masked store, which touches no pixel outside it.
-__attribute__((target("avx2"))) void Canvas::FillQuadOnCanvasWide(const POINT* corners,
-                                                                  int firstRow, int endRow)
-{
-    const QuadLanes lanes = LanesOfQuad(corners);
-    if (lanes.zigzag) {
-        FillQuad(corners, firstRow, endRow, true, true);
-        return;
-    }
-    const __m256 slope = _mm256_set_m128(lanes.slope, lanes.slope);
-    const __m256 dy = _mm256_set_m128(lanes.dy, lanes.dy);
-    const __m256 topXBelowShift = _mm256_set_m128(lanes.topXBelowShift, lanes.topXBelowShift);
-    const __m256 far = _mm256_set1_ps(kFar);
-    const __m256 justBelowHalf = _mm256_set1_ps(kJustBelowHalf);
-    const __m256 roundingShift = _mm256_set1_ps(kRoundingShift);
-    const __m128 k0 = _mm_sub_ps(_mm_set1_ps(float(firstRow)), lanes.topY);
-    __m256 k = _mm256_set_m128(_mm_add_ps(k0, _mm_set1_ps(1.0f)), k0);
-    int spans[kHeight + 1][4]; // a row past the last when they are odd
-    for (int row = firstRow; row < endRow; row += 2, k = _mm256_add_ps(k, _mm256_set1_ps(2.0f))) {
-        const __m256 crossing = _mm256_mul_ps(k, slope);
-        const __m256 rounded = _mm256_add_ps(_mm256_add_ps(crossing, justBelowHalf), roundingShift);
-        const __m256 column = _mm256_add_ps(rounded, topXBelowShift);
-        const __m256 crosses = _mm256_and_ps(_mm256_cmp_ps(k, _mm256_setzero_ps(), _CMP_GE_OQ),
-                                             _mm256_cmp_ps(k, dy, _CMP_LT_OQ));
-        const __m256 away = _mm256_andnot_ps(crosses, far);
-        const __m256 left = _mm256_add_ps(column, away);
-        const __m256 notRight = _mm256_sub_ps(away, column);
-        __m256 least = _mm256_min_ps(_mm256_shuffle_ps(left, notRight, _MM_SHUFFLE(1, 0, 1, 0)),
-                                     _mm256_shuffle_ps(left, notRight, _MM_SHUFFLE(3, 2, 3, 2)));
-        least = _mm256_min_ps(least, _mm256_shuffle_ps(least, least, _MM_SHUFFLE(2, 3, 0, 1)));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(spans[row]), _mm256_cvttps_epi32(least));
-    }
-    const __m256i color = _mm256_set1_epi32(int(brush));
-    const __m256i lanesOfEight = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    for (int row = firstRow; row < endRow; ++row) {
-        const int left = spans[row][0], width = -spans[row][2] - left;
-        if (width > 8 || left > kWidth - 8) {
-            FillSpan(row, left, left + width);
-            continue;
-        }
-        auto* eight = reinterpret_cast<int*>(pixels + std::size_t(row) * kWidth + left);
-        _mm256_maskstore_epi32(eight, _mm256_cmpgt_epi32(_mm256_set1_epi32(width), lanesOfEight),
-                               color);
     }
 }
 

@@ -10,54 +10,13 @@
 #include <utility>
 
 #include "render/CanvasArithmetic.h"
+#include "render/CanvasShortSegments.h"
 
 namespace hyt {
 
 using namespace canvas_detail;
 
 // ---- Segments -------------------------------------------------------------
-
-namespace {
-
-// The pixels of every short segment, |dx| and |dy| at most kShortReach, as
-// offsets in the canvas from its first end, worked out once by the walk's own
-// rule: a mesh edge is a few pixels long, and its walk's set-up cost more
-// than its pixels. Each list is padded to kShortPixels with its last offset:
-// the same colour stored there again changes nothing, and fixed stores need
-// no loop whose end the branches must guess.
-constexpr int kShortReach = 4;
-constexpr int kShortSide = 2 * kShortReach + 1;
-constexpr int kShortPixels = kShortReach + 1;
-
-struct ShortSegment {
-    std::int16_t offsets[kShortPixels];
-};
-
-constexpr auto kShortSegments = [] {
-    std::array<ShortSegment, kShortSide * kShortSide> table{};
-    auto floorDiv = [](int n, int d) { return n / d - (n % d < 0 ? 1 : 0); };
-    for (int dy = -kShortReach; dy <= kShortReach; ++dy)
-        for (int dx = -kShortReach; dx <= kShortReach; ++dx) {
-            // As DrawSegmentOnCanvas walks it: along the longer axis u, from
-            // the end with the smaller u, v0 + floor((2 dv k + du) / (2 du)).
-            const bool alongX = (dx < 0 ? -dx : dx) >= (dy < 0 ? -dy : dy);
-            const int du = alongX ? (dx < 0 ? -dx : dx) : (dy < 0 ? -dy : dy);
-            const bool fromB = alongX ? dx < 0 : dy < 0;
-            const int dv = (alongX ? dy : dx) * (fromB ? -1 : 1);
-            ShortSegment& segment =
-                table[std::size_t((dy + kShortReach) * kShortSide + dx + kShortReach)];
-            for (int k = 0; k < kShortPixels; ++k) {
-                const int u = k < du ? k : du;
-                const int v = du == 0 ? 0 : floorDiv(2 * dv * u + du, 2 * du);
-                const int x = (fromB ? dx : 0) + (alongX ? u : v);
-                const int y = (fromB ? dy : 0) + (alongX ? v : u);
-                segment.offsets[k] = std::int16_t(y * Canvas::kWidth + x);
-            }
-        }
-    return table;
-}();
-
-} // namespace
 
 // The usual case, a mesh edge wholly on the canvas: a short one from the
 // table, else the same walk as Trace from step 0, where no division is needed.
@@ -67,12 +26,8 @@ void Canvas::DrawSegmentOnCanvas(POINT a, POINT b)
     const int dy = b.y - a.y;
     if (unsigned(dx + kShortReach) < unsigned(kShortSide) &&
         unsigned(dy + kShortReach) < unsigned(kShortSide) && !beneath) {
-        const ShortSegment& segment =
-            kShortSegments[std::size_t((dy + kShortReach) * kShortSide + dx + kShortReach)];
-        Pixel* const start = pixels + std::size_t(a.y) * kWidth + a.x;
-        const Pixel color = pen; // a local: no pixel can be it
-        for (int k = 0; k < kShortPixels; ++k)
-            start[segment.offsets[k]] = color;
+        // The pen in a local: no pixel can be it.
+        StoreShortSegment(pixels + std::size_t(a.y) * kWidth + a.x, ShortIndex(dx, dy), pen);
         return;
     }
     if (std::abs(dx) >= std::abs(dy)) {
