@@ -1,65 +1,90 @@
 // DeriveView: camera frame, height range, model points with their
 // projections and colours, all written to the scene; for a redraw, each
 // vertex's pixel too, in the same pass.
-#include <emmintrin.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "render/Camera.h"
+#include "render/Canvas.h"
 #include "render/RendererScratch.h"
 
 namespace hyt {
 
 namespace {
 
-// Two vertices at a time, one per lane of a pair of doubles. Each lane does
-// exactly the scalar operations of the model point, Project, ColorIndex and
-// ToPixel, in the same order and rounding (no fused multiply-add), so every
-// bit is theirs; only the pair is new. Only SSE2, the x86-64 baseline.
-using Pair = __m128d;
+// Vertices in lanes of doubles: two, the x86-64 baseline (SSE2), or four
+// where the processor has them (AVX2), the same code compiled for each. Each
+// lane does exactly the scalar operations of the model point, Project,
+// ColorIndex and ToPixel, in the same order and rounding (no fused
+// multiply-add), so every bit is theirs; only the lanes are new. Nothing
+// that takes the four-lane vectors is ever called, so the note that their
+// passing changes without AVX concerns no call.
+#pragma GCC diagnostic ignored "-Wpsabi"
 
-struct PairVec3 {
-    Pair x, y, z;
+template <int N> struct Lanes {
+    typedef double Real __attribute__((vector_size(8 * N)));
+    typedef std::int64_t Mask __attribute__((vector_size(8 * N)));
+    typedef std::int32_t Int __attribute__((vector_size(4 * N)));
+    typedef std::uint8_t Byte __attribute__((vector_size(N)));
+    static constexpr int kCount = N;
 };
 
-Pair Both(double v)
+template <typename Real> struct LaneVec3 {
+    Real x, y, z;
+};
+
+template <typename Real> LaneVec3<Real> Splat(const Vec3& v)
 {
-    return Pair{v, v};
+    return {Real{} + v.x, Real{} + v.y, Real{} + v.z};
 }
 
-PairVec3 Both(Vec3 v)
-{
-    return {Both(v.x), Both(v.y), Both(v.z)};
-}
-
-PairVec3 Subtract(PairVec3 a, PairVec3 b)
+template <typename Real>
+__attribute__((always_inline)) inline LaneVec3<Real> Subtract(const LaneVec3<Real>& a,
+                                                              const LaneVec3<Real>& b)
 {
     return {a.x - b.x, a.y - b.y, a.z - b.z};
 }
 
-Pair Dot(PairVec3 a, PairVec3 b)
+template <typename Real>
+__attribute__((always_inline)) inline Real Dot(const LaneVec3<Real>& a, const LaneVec3<Real>& b)
 {
     return a.z * b.z + a.y * b.y + a.x * b.x;
 }
 
-// The pixels of vertices k and k + 1 from their projections; seen is a lane
-// mask. Truncation gives INT32_MIN for exactly what HasPixel refuses, so the
-// point is ToPixel's either way.
-__attribute__((always_inline)) inline void StorePixels(RendererScratch& s, int k, Pair x, Pair y,
-                                                       Pair seen)
+// The lanes where a mask is set keep value; the others are all zero bits.
+template <typename L>
+__attribute__((always_inline)) inline typename L::Real Keep(const typename L::Mask& mask,
+                                                            const typename L::Real& value)
 {
-    const Pair low = Both(-2147483649.0), high = Both(2147483648.0);
-    const Pair px = x + kPictureCenterX, py = y + kPictureCenterY;
-    const Pair hasX = _mm_and_pd(_mm_cmpgt_pd(px, low), _mm_cmplt_pd(px, high));
-    const Pair hasY = _mm_and_pd(_mm_cmpgt_pd(py, low), _mm_cmplt_pd(py, high));
-    const int visible = _mm_movemask_pd(_mm_and_pd(seen, _mm_and_pd(hasX, hasY)));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(s.points + k),
-                     _mm_unpacklo_epi32(_mm_cvttpd_epi32(px), _mm_cvttpd_epi32(py)));
-    s.visible[k] = std::uint8_t(visible & 1);
-    s.visible[k + 1] = std::uint8_t(visible >> 1);
+    return typename L::Real(mask & typename L::Mask(value));
+}
+
+// The pixels of vertices k.. from their projections; seen is a lane mask.
+// Truncation gives INT32_MIN for exactly what HasPixel refuses, so the
+// point is ToPixel's either way.
+template <typename L>
+__attribute__((always_inline)) inline void
+StorePixels(RendererScratch& s, int k, const typename L::Real& x, const typename L::Real& y,
+            const typename L::Mask& seen)
+{
+    using Real = typename L::Real;
+    const Real px = x + kPictureCenterX, py = y + kPictureCenterY;
+    const typename L::Mask has = seen & (px > -2147483649.0) & (px < 2147483648.0) &
+                                 (py > -2147483649.0) & (py < 2147483648.0);
+    const typename L::Int xi = __builtin_convertvector(px, typename L::Int);
+    const typename L::Int yi = __builtin_convertvector(py, typename L::Int);
+    if constexpr (L::kCount == 4) {
+        const auto points = __builtin_shufflevector(xi, yi, 0, 4, 1, 5, 2, 6, 3, 7);
+        std::memcpy(static_cast<void*>(s.points + k), &points, sizeof points);
+    } else {
+        const auto points = __builtin_shufflevector(xi, yi, 0, 2, 1, 3);
+        std::memcpy(static_cast<void*>(s.points + k), &points, sizeof points);
+    }
+    const typename L::Byte visible = __builtin_convertvector(has, typename L::Byte) & 1;
+    std::memcpy(s.visible + k, &visible, sizeof visible);
 }
 
 } // namespace
@@ -67,65 +92,93 @@ __attribute__((always_inline)) inline void StorePixels(RendererScratch& s, int k
 // The pixels of what DeriveView left in the scene.
 void ConvertVertices(const SceneState& scene, RendererScratch& s)
 {
+    using L = Lanes<2>;
     for (int k = 0; k < kVertexCount; k += 2) {
         const Vec3 &a = scene.vertices[std::size_t(k)], &b = scene.vertices[std::size_t(k + 1)];
-        StorePixels(s, k, Pair{a.x, b.x}, Pair{a.y, b.y}, _mm_cmpneq_pd(Pair{a.z, b.z}, Both(0.0)));
+        StorePixels<L>(s, k, L::Real{a.x, b.x}, L::Real{a.y, b.y}, L::Real{a.z, b.z} != 0.0);
     }
 }
 
 namespace {
 
-template <bool toPixels> void ProjectVertices(SceneState& scene, RendererScratch* s)
+template <typename L, bool toPixels>
+__attribute__((always_inline)) inline void ProjectVerticesIn(SceneState& scene, RendererScratch* s)
 {
+    using Real = typename L::Real;
+    using Mask = typename L::Mask;
+    constexpr int kCount = L::kCount;
     const ProjectionFrame f = TakeProjectionFrame(scene);
-    const PairVec3 eye = Both(f.eye), planeCenter = Both(f.planeCenter), toEye = Both(f.toEye);
-    const PairVec3 right = Both(f.right), up = Both(f.up),
-                   eyeToPlaneCenter = Both(f.eyeToPlaneCenter);
-    const Pair zoomLevel = Both(f.zoomLevel), zScale = Both(scene.zScale);
-    const double minHeight = scene.minHeight, maxHeight = scene.maxHeight;
-    const Pair minPair = Both(minHeight), rangePair = Both(maxHeight - minHeight);
+    const LaneVec3<Real> eye = Splat<Real>(f.eye), planeCenter = Splat<Real>(f.planeCenter),
+                         toEye = Splat<Real>(f.toEye), right = Splat<Real>(f.right),
+                         up = Splat<Real>(f.up), eyeToPlaneCenter = Splat<Real>(f.eyeToPlaneCenter);
+    const double zoomLevel = f.zoomLevel, zScale = scene.zScale;
+    const double minHeight = scene.minHeight, range = scene.maxHeight - scene.minHeight;
     // |h| < limit: finite, and never on a flat grid.
-    const Pair colorLimit =
-        Both(maxHeight == minHeight ? 0.0 : std::numeric_limits<double>::infinity());
+    const double colorLimit =
+        scene.maxHeight == minHeight ? 0.0 : std::numeric_limits<double>::infinity();
+    Real firstColumn;
+    for (int i = 0; i < kCount; ++i)
+        firstColumn[i] = double(i); // whole numbers: adding kCount is exact
     double* out = reinterpret_cast<double*>(scene.vertices.data());
     for (int row = 0; row < kGridSize; ++row) {
-        const Pair y = Both(double(row) - 50.0);
-        Pair column{0.0, 1.0}; // whole numbers: adding 2.0 is exact
-        for (int k = row * kGridSize; k < (row + 1) * kGridSize; k += 2, column += 2.0) {
-            const Pair h = _mm_loadu_pd(&scene.heights[std::size_t(k)]);
-            const PairVec3 p{zScale * h, y, column - 50.0};
+        const Real y = Real{} + (double(row) - 50.0);
+        Real column = firstColumn;
+        for (int k = row * kGridSize; k < (row + 1) * kGridSize; k += kCount, column += kCount) {
+            Real h;
+            std::memcpy(&h, &scene.heights[std::size_t(k)], sizeof h);
+            const LaneVec3<Real> p{zScale * h, y, column - 50.0};
             // Project, lane by lane.
-            const PairVec3 d = Subtract(eye, p);
-            const Pair seen = _mm_cmpgt_pd(Dot(d, eyeToPlaneCenter), Both(0.0));
-            const Pair t = Dot(toEye, Subtract(planeCenter, p)) / Dot(toEye, d);
-            const PairVec3 q{p.x + t * d.x, p.y + t * d.y, p.z + t * d.z};
-            const PairVec3 offset =
-                Subtract(PairVec3{zoomLevel * q.x, zoomLevel * q.y, zoomLevel * q.z}, planeCenter);
+            const LaneVec3<Real> d = Subtract(eye, p);
+            const Mask seen = Dot(d, eyeToPlaneCenter) > 0.0;
+            const Real t = Dot(toEye, Subtract(planeCenter, p)) / Dot(toEye, d);
+            const LaneVec3<Real> q{p.x + t * d.x, p.y + t * d.y, p.z + t * d.z};
+            const LaneVec3<Real> offset = Subtract(
+                LaneVec3<Real>{zoomLevel * q.x, zoomLevel * q.y, zoomLevel * q.z}, planeCenter);
             // A hidden vertex is (0, 0, 0): the mask clears every bit.
-            const Pair screenX = _mm_and_pd(seen, Dot(offset, right));
-            const Pair screenY = _mm_and_pd(seen, Dot(offset, up));
-            const Pair shown = _mm_and_pd(seen, Both(1.0));
-            _mm_storeu_pd(out + 3 * k, _mm_unpacklo_pd(screenX, screenY));
-            _mm_storeu_pd(out + 3 * k + 2, _mm_move_sd(screenX, shown));
-            _mm_storeu_pd(out + 3 * k + 4, _mm_unpackhi_pd(screenY, shown));
-            // ColorIndex: maxpd gives its second operand for a NaN, so the
-            // quotient's NaN goes to 0 as there.
-            const Pair quotient = ((h - minPair) * 254.0) / rangePair;
-            const Pair colored = _mm_cmplt_pd(_mm_andnot_pd(Both(-0.0), h), colorLimit);
-            const __m128i index = _mm_cvttpd_epi32(
-                _mm_and_pd(colored, _mm_min_pd(_mm_max_pd(quotient, Both(0.0)), Both(254.0))));
-            scene.vertexColor[std::size_t(k)] =
-                scene.palette[std::size_t(_mm_cvtsi128_si32(index))];
-            scene.vertexColor[std::size_t(k + 1)] =
-                scene.palette[std::size_t(_mm_cvtsi128_si32(_mm_srli_si128(index, 4)))];
+            const Real screenX = Keep<L>(seen, Dot(offset, right));
+            const Real screenY = Keep<L>(seen, Dot(offset, up));
+            const Real shown = Keep<L>(seen, Real{} + 1.0);
+            for (int i = 0; i < kCount; ++i) {
+                out[3 * (k + i)] = screenX[i];
+                out[3 * (k + i) + 1] = screenY[i];
+                out[3 * (k + i) + 2] = shown[i];
+            }
+            // ColorIndex: a NaN quotient fails q > 0 and goes to 0 as there.
+            Real quotient = ((h - minHeight) * 254.0) / range;
+            quotient = quotient > 0.0 ? quotient : 0.0;
+            quotient = quotient < 254.0 ? quotient : 254.0;
+            const Mask colored = (h < colorLimit) & (h > -colorLimit);
+            const typename L::Int index =
+                __builtin_convertvector(Keep<L>(colored, quotient), typename L::Int);
+            for (int i = 0; i < kCount; ++i)
+                scene.vertexColor[std::size_t(k + i)] = scene.palette[std::size_t(index[i])];
             if constexpr (toPixels)
-                StorePixels(*s, k, screenX, screenY, seen);
+                StorePixels<L>(*s, k, screenX, screenY, seen);
         }
     }
 }
 
+template <bool toPixels> void ProjectVerticesNarrow(SceneState& scene, RendererScratch* s)
+{
+    ProjectVerticesIn<Lanes<2>, toPixels>(scene, s);
+}
+
+template <bool toPixels>
+__attribute__((target("avx2"))) void ProjectVerticesWide(SceneState& scene, RendererScratch* s)
+{
+    ProjectVerticesIn<Lanes<4>, toPixels>(scene, s);
+}
+
+template <bool toPixels> void ProjectVertices(SceneState& scene, RendererScratch* s, bool wide)
+{
+    if (wide && Canvas::HasWideLanes())
+        ProjectVerticesWide<toPixels>(scene, s);
+    else
+        ProjectVerticesNarrow<toPixels>(scene, s);
+}
+
 // Whether the frame was sound, and so the pixels taken when toPixels.
-template <bool toPixels> bool DeriveViewWith(SceneState& scene, RendererScratch* s)
+template <bool toPixels> bool DeriveViewWith(SceneState& scene, RendererScratch* s, bool wide)
 {
     const bool frameSound = UpdateCameraFrame(scene);
 
@@ -137,14 +190,16 @@ template <bool toPixels> bool DeriveViewWith(SceneState& scene, RendererScratch*
     double minHeight = firstFinite == heights.end() ? 0.0 : *firstFinite;
     double maxHeight = minHeight;
     if (firstFinite != heights.end()) {
-        // In pairs first: minpd and maxpd pass over a NaN (their second
-        // operand wins). An infinity, or a zero (whose sign depends on
+        // In pairs first, passing over a NaN: it fails the comparison, so
+        // the bound stays. An infinity, or a zero (whose sign depends on
         // which comes first), sends the range to the plain loop.
-        Pair low = Both(minHeight), high = low;
+        using Pair = Lanes<2>::Real;
+        Pair low = Pair{} + minHeight, high = low;
         for (int k = 0; k < kVertexCount; k += 2) {
-            const Pair h = _mm_loadu_pd(&heights[std::size_t(k)]);
-            low = _mm_min_pd(h, low);
-            high = _mm_max_pd(h, high);
+            Pair h;
+            std::memcpy(&h, &heights[std::size_t(k)], sizeof h);
+            low = h < low ? h : low;
+            high = h > high ? h : high;
         }
         minHeight = std::min(low[0], low[1]);
         maxHeight = std::max(high[0], high[1]);
@@ -169,7 +224,7 @@ template <bool toPixels> bool DeriveViewWith(SceneState& scene, RendererScratch*
     scene.maxHeight = maxHeight;
 
     if (frameSound) {
-        ProjectVertices<toPixels>(scene, s);
+        ProjectVertices<toPixels>(scene, s, wide);
         return true;
     }
     // Without a sound frame nothing is in front of the eye.
@@ -181,14 +236,14 @@ template <bool toPixels> bool DeriveViewWith(SceneState& scene, RendererScratch*
 }
 } // namespace
 
-void DeriveView(SceneState& scene)
+void DeriveView(SceneState& scene, bool inFourLanes)
 {
-    DeriveViewWith<false>(scene, nullptr);
+    DeriveViewWith<false>(scene, nullptr, inFourLanes);
 }
 
 bool DeriveViewTakingPixels(SceneState& scene, RendererScratch& s)
 {
-    return DeriveViewWith<true>(scene, &s);
+    return DeriveViewWith<true>(scene, &s, true);
 }
 
 } // namespace hyt

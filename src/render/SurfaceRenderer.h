@@ -39,7 +39,9 @@ DrawingOrder ChooseDrawingOrder(double eyeY, double eyeZ);
 // finite heights (minHeight, maxHeight; both 0 when none is finite), the
 // projection of every model point (vertices) and the vertex colours
 // (vertexColor). Reads heights, zScale, palette, eye, target, up and zoomLevel.
-void DeriveView(SceneState& scene);
+// inFourLanes: four vertices at a time where the processor has the lanes
+// (AVX2), else two; the scene is the same to the bit either way.
+void DeriveView(SceneState& scene, bool inFourLanes = true);
 
 struct RendererScratch;
 class WorkerThread;

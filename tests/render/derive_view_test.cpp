@@ -88,6 +88,7 @@ TEST(DeriveView, PairedProjectionIsProjectPointBitForBit)
     std::mt19937_64 random(0x5eed0fu);
     auto scene = std::make_unique<SceneState>();
     auto frameScene = std::make_unique<SceneState>();
+    auto narrowScene = std::make_unique<SceneState>();
     int soundFrames = 0;
     for (int view = 0; view < 400; ++view) {
         RandomView(random, *scene);
@@ -97,7 +98,12 @@ TEST(DeriveView, PairedProjectionIsProjectPointBitForBit)
         const bool sound = UpdateCameraFrame(*frameScene);
         soundFrames += sound;
 
+        // Two vertices at a time, and four where the processor has them.
+        *narrowScene = *scene;
+        DeriveView(*narrowScene, false);
         DeriveView(*scene);
+        const auto& narrowVertices = narrowScene->vertices;
+        const auto& narrowColors = narrowScene->vertexColor;
         SCOPED_TRACE(testing::Message() << "view " << view);
         // The range over the finite heights, the first of equal ones (which
         // zero) kept, as a plain scan finds it.
@@ -119,13 +125,16 @@ TEST(DeriveView, PairedProjectionIsProjectPointBitForBit)
                              double(k % kGridSize) - 50.0};
             const ProjectedPoint expected =
                 sound ? ProjectPoint(*frameScene, model) : ProjectedPoint{};
-            const Vec3& got = scene->vertices[std::size_t(k)];
-            ASSERT_TRUE(Same(got.x, expected.screenX)) << "vertex " << k;
-            ASSERT_TRUE(Same(got.y, expected.screenY)) << "vertex " << k;
-            ASSERT_TRUE(Same(got.z, expected.visible)) << "vertex " << k;
             const int index = ColorIndex(scene->heights[k], scene->minHeight, scene->maxHeight);
-            ASSERT_EQ(scene->vertexColor[std::size_t(k)], scene->palette[std::size_t(index)])
-                << "vertex " << k;
+            for (const bool wide : {true, false}) {
+                const Vec3& got = (wide ? scene->vertices : narrowVertices)[std::size_t(k)];
+                ASSERT_TRUE(Same(got.x, expected.screenX)) << "vertex " << k << " wide " << wide;
+                ASSERT_TRUE(Same(got.y, expected.screenY)) << "vertex " << k << " wide " << wide;
+                ASSERT_TRUE(Same(got.z, expected.visible)) << "vertex " << k << " wide " << wide;
+                ASSERT_EQ((wide ? scene->vertexColor : narrowColors)[std::size_t(k)],
+                          scene->palette[std::size_t(index)])
+                    << "vertex " << k << " wide " << wide;
+            }
         }
     }
     // The views must exercise the projection, not only the frame's refusal.
