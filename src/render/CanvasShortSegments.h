@@ -17,7 +17,7 @@ namespace hyt::canvas_detail {
 // than its pixels. Each list is padded to kShortPixels with its last offset:
 // the same colour stored there again changes nothing, and fixed stores need
 // no loop whose end the branches must guess.
-inline constexpr int kShortReach = 4;
+inline constexpr int kShortReach = 5;
 inline constexpr int kShortSide = 2 * kShortReach + 1;
 inline constexpr int kShortPixels = kShortReach + 1;
 
