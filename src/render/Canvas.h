@@ -130,7 +130,8 @@ class Canvas {
     void FillQuadOnCanvas(const POINT* corners, int firstRow, int endRow);
     void FillQuadOnCanvasWide(const POINT* corners, int firstRow, int endRow);
     // Quad of a quadrilateral wholly on the canvas, the mesh's usual cell,
-    // in eight lanes; false, drawing nothing, when it is not on the canvas.
+    // in eight lanes, or of one wholly off it; false, drawing nothing, when
+    // it is partly on the canvas.
     bool QuadOnCanvasWide(const POINT* corners, unsigned segments);
     // Quad without the lanes: any corners, and drawing beneath.
     void QuadAnywhere(const POINT* corners, unsigned segments);

@@ -72,8 +72,11 @@ __attribute__((target("avx2"))) bool Canvas::QuadOnCanvasWide(const POINT* corne
     most = _mm_max_epi32(most, _mm_unpackhi_epi64(most, most));
     const int minX = _mm_cvtsi128_si32(least), minY = _mm_extract_epi32(least, 1);
     const int maxX = _mm_cvtsi128_si32(most), maxY = _mm_extract_epi32(most, 1);
-    if (minX < 0 || maxX >= kWidth || minY < windowTop || maxY >= windowEnd)
-        return false;
+    if (minX < 0 || maxX >= kWidth || minY < windowTop || maxY >= windowEnd) {
+        // Wholly off the canvas, as many cells of a close view are: nothing
+        // of it can show. Partly on it: the paths that clip.
+        return maxX < 0 || minX >= kWidth || maxY < windowTop || minY >= windowEnd;
+    }
     Touch(minY, maxY + 1);
     if (minX < maxX && minY < maxY)
         FillQuadOnCanvasWide(corners, minY, maxY);
