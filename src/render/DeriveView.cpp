@@ -36,9 +36,18 @@ template <typename Real> struct LaneVec3 {
     Real x, y, z;
 };
 
+// v in every lane, by copies: 0.0 + v would turn a -0.0 into 0.0.
+template <typename Real> Real Splat(double v)
+{
+    Real lanes;
+    for (int i = 0; i < int(sizeof lanes / sizeof v); ++i)
+        lanes[i] = v;
+    return lanes;
+}
+
 template <typename Real> LaneVec3<Real> Splat(const Vec3& v)
 {
-    return {Real{} + v.x, Real{} + v.y, Real{} + v.z};
+    return {Splat<Real>(v.x), Splat<Real>(v.y), Splat<Real>(v.z)};
 }
 
 template <typename Real>
@@ -121,7 +130,7 @@ __attribute__((always_inline)) inline void ProjectVerticesIn(SceneState& scene, 
         firstColumn[i] = double(i); // whole numbers: adding kCount is exact
     double* out = reinterpret_cast<double*>(scene.vertices.data());
     for (int row = 0; row < kGridSize; ++row) {
-        const Real y = Real{} + (double(row) - 50.0);
+        const Real y = Splat<Real>(double(row) - 50.0);
         Real column = firstColumn;
         for (int k = row * kGridSize; k < (row + 1) * kGridSize; k += kCount, column += kCount) {
             Real h;
@@ -137,7 +146,7 @@ __attribute__((always_inline)) inline void ProjectVerticesIn(SceneState& scene, 
             // A hidden vertex is (0, 0, 0): the mask clears every bit.
             const Real screenX = Keep<L>(seen, Dot(offset, right));
             const Real screenY = Keep<L>(seen, Dot(offset, up));
-            const Real shown = Keep<L>(seen, Real{} + 1.0);
+            const Real shown = Keep<L>(seen, Splat<Real>(1.0));
             for (int i = 0; i < kCount; ++i) {
                 out[3 * (k + i)] = screenX[i];
                 out[3 * (k + i) + 1] = screenY[i];
@@ -194,7 +203,7 @@ template <bool toPixels> bool DeriveViewWith(SceneState& scene, RendererScratch*
         // the bound stays. An infinity, or a zero (whose sign depends on
         // which comes first), sends the range to the plain loop.
         using Pair = Lanes<2>::Real;
-        Pair low = Pair{} + minHeight, high = low;
+        Pair low = Splat<Pair>(minHeight), high = low;
         for (int k = 0; k < kVertexCount; k += 2) {
             Pair h;
             std::memcpy(&h, &heights[std::size_t(k)], sizeof h);
