@@ -128,7 +128,8 @@ class Canvas {
                   bool smallCorners);
     // Every corner on the canvas.
     void FillQuadOnCanvas(const POINT* corners, int firstRow, int endRow);
-    void FillQuadOnCanvasWide(const POINT* corners, int firstRow, int endRow);
+    // minX, maxX: the least and most column of the corners.
+    void FillQuadOnCanvasWide(const POINT* corners, int firstRow, int endRow, int minX, int maxX);
     // Quad of a quadrilateral wholly on the canvas, the mesh's usual cell,
     // in eight lanes, or of one wholly off it; false, drawing nothing, when
     // it is partly on the canvas.

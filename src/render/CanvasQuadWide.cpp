@@ -12,10 +12,13 @@ namespace hyt {
 
 using namespace canvas_detail;
 
-// FillQuadOnCanvas in eight lanes, two rows at a time, and each short span
-// written in one masked store, which touches no pixel outside it.
+// FillQuadOnCanvas in eight lanes, two rows at a time. A cell at most eight
+// pixels wide, the usual one, writes each row as the eight pixels from its
+// least column, masked to those between the row's crossings: no span is
+// taken out of the lanes, and no branch guesses a width. A wider cell writes
+// each short span in one masked store, which touches no pixel outside it.
 __attribute__((target("avx2"), always_inline)) inline void
-Canvas::FillQuadOnCanvasWide(const POINT* corners, int firstRow, int endRow)
+Canvas::FillQuadOnCanvasWide(const POINT* corners, int firstRow, int endRow, int minX, int maxX)
 {
     const QuadLanes lanes = LanesOfQuad(corners);
     if (lanes.zigzag) {
@@ -30,22 +33,50 @@ Canvas::FillQuadOnCanvasWide(const POINT* corners, int firstRow, int endRow)
     const __m256 roundingShift = _mm256_set1_ps(kRoundingShift);
     const __m128 k0 = _mm_sub_ps(_mm_set1_ps(float(firstRow)), lanes.topY);
     __m256 k = _mm256_set_m128(_mm_add_ps(k0, _mm_set1_ps(1.0f)), k0);
-    int spans[kHeight + 1][4]; // a row past the last when they are odd
-    for (int row = firstRow; row < endRow; row += 2, k = _mm256_add_ps(k, _mm256_set1_ps(2.0f))) {
-        const __m256 crossing = _mm256_mul_ps(k, slope);
+    // Rows k and k + 1 from the upper ends: in each half, lane 0 the least
+    // column of the row's span and lane 2 the negated end of it.
+    auto spanBounds = [&](__m256 rowK) __attribute__((target("avx2"), always_inline))
+    {
+        const __m256 crossing = _mm256_mul_ps(rowK, slope);
         const __m256 rounded = _mm256_add_ps(_mm256_add_ps(crossing, justBelowHalf), roundingShift);
         const __m256 column = _mm256_add_ps(rounded, topXBelowShift);
-        const __m256 crosses = _mm256_and_ps(_mm256_cmp_ps(k, _mm256_setzero_ps(), _CMP_GE_OQ),
-                                             _mm256_cmp_ps(k, dy, _CMP_LT_OQ));
+        const __m256 crosses = _mm256_and_ps(_mm256_cmp_ps(rowK, _mm256_setzero_ps(), _CMP_GE_OQ),
+                                             _mm256_cmp_ps(rowK, dy, _CMP_LT_OQ));
         const __m256 away = _mm256_andnot_ps(crosses, far);
         const __m256 left = _mm256_add_ps(column, away);
         const __m256 notRight = _mm256_sub_ps(away, column);
         __m256 least = _mm256_min_ps(_mm256_shuffle_ps(left, notRight, _MM_SHUFFLE(1, 0, 1, 0)),
                                      _mm256_shuffle_ps(left, notRight, _MM_SHUFFLE(3, 2, 3, 2)));
-        least = _mm256_min_ps(least, _mm256_shuffle_ps(least, least, _MM_SHUFFLE(2, 3, 0, 1)));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(spans[row]), _mm256_cvttps_epi32(least));
-    }
+        return _mm256_min_ps(least, _mm256_shuffle_ps(least, least, _MM_SHUFFLE(2, 3, 0, 1)));
+    };
     const __m256i color = _mm256_set1_epi32(int(brush));
+    if (maxX - minX <= 8 && minX <= kWidth - 8) {
+        // Pixel x of the eight is filled when least <= x < end. On a row
+        // past the last, odd ones out, no edge crosses, and nothing is.
+        const __m256 x =
+            _mm256_add_ps(_mm256_set1_ps(float(minX)), _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7));
+        const __m256 negX = _mm256_sub_ps(_mm256_setzero_ps(), x);
+        int* at = reinterpret_cast<int*>(pixels + std::size_t(firstRow) * kWidth + minX);
+        for (int row = firstRow; row < endRow;
+             row += 2, k = _mm256_add_ps(k, _mm256_set1_ps(2.0f)), at += 2 * kWidth) {
+            const __m256 least = spanBounds(k);
+            const __m256 mask0 = _mm256_and_ps(
+                _mm256_cmp_ps(x, _mm256_permutevar8x32_ps(least, _mm256_set1_epi32(0)), _CMP_GE_OQ),
+                _mm256_cmp_ps(negX, _mm256_permutevar8x32_ps(least, _mm256_set1_epi32(2)),
+                              _CMP_GT_OQ));
+            const __m256 mask1 = _mm256_and_ps(
+                _mm256_cmp_ps(x, _mm256_permutevar8x32_ps(least, _mm256_set1_epi32(4)), _CMP_GE_OQ),
+                _mm256_cmp_ps(negX, _mm256_permutevar8x32_ps(least, _mm256_set1_epi32(6)),
+                              _CMP_GT_OQ));
+            _mm256_maskstore_epi32(at, _mm256_castps_si256(mask0), color);
+            _mm256_maskstore_epi32(at + kWidth, _mm256_castps_si256(mask1), color);
+        }
+        return;
+    }
+    int spans[kHeight + 1][4]; // a row past the last when they are odd
+    for (int row = firstRow; row < endRow; row += 2, k = _mm256_add_ps(k, _mm256_set1_ps(2.0f)))
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(spans[row]),
+                            _mm256_cvttps_epi32(spanBounds(k)));
     const __m256i lanesOfEight = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     for (int row = firstRow; row < endRow; ++row) {
         const int left = spans[row][0], width = -spans[row][2] - left;
@@ -79,7 +110,7 @@ __attribute__((target("avx2"))) bool Canvas::QuadOnCanvasWide(const POINT* corne
     }
     Touch(minY, maxY + 1);
     if (minX < maxX && minY < maxY)
-        FillQuadOnCanvasWide(corners, minY, maxY);
+        FillQuadOnCanvasWide(corners, minY, maxY, minX, maxX);
 
     // Lane i: segment i, from corner i to corner i + 1.
     const __m128i x = _mm_castps_si128(

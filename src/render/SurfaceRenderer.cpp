@@ -185,8 +185,9 @@ __attribute__((always_inline)) inline void DrawCell(const SceneState& scene, Can
     _mm_store_si128(reinterpret_cast<__m128i*>(corners), CornerPair<order, 0>(lowPair, highPair));
     _mm_store_si128(reinterpret_cast<__m128i*>(corners + 2),
                     CornerPair<order, 2>(lowPair, highPair));
-    if (colored)
-        canvas.SetBrush(scene.vertexColor[std::size_t(i * kGridSize + j)]);
+    // Every cell sets its brush, the plain one too: with a branch here the
+    // compiler splits the loop, and colour redraws ran 8% slower than plain.
+    canvas.SetBrush(colored ? scene.vertexColor[std::size_t(i * kGridSize + j)] : kPlainFillColor);
     if constexpr (beneath)
         canvas.QuadBeneath(corners, segments);
     else
@@ -300,7 +301,6 @@ void DrawInOrder(const SceneState& scene, Canvas& canvas, RendererScratch& s, bo
     const bool beneath = HeavilyOverlapping(s);
     auto draw = [&](Canvas& band) {
         band.SetPen(kOutlineColor);
-        band.SetBrush(kPlainFillColor);
         // The band's own bit, or any segment bit: a drawn cell has some.
         const unsigned bit = &band == &canvas        ? kAllSegments
                              : band.WindowTop() == 0 ? kUpperBand
