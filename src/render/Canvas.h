@@ -92,6 +92,11 @@ class Canvas {
         QuadAnywhere(corners, segments);
     }
 
+    // Quad, inlined with its cell path into a caller compiled for AVX2
+    // (CanvasQuadWide.h, internal to render/): only where WideFill() holds
+    // and not drawing beneath.
+    void QuadInLanes(const POINT* corners, unsigned segments);
+
     // Drawing beneath: between BeginBeneath and EndBeneath, QuadBeneath (the
     // only drawing allowed there) sets only pixels that nothing has set since
     // BeginBeneath. Quads drawn this way in reverse order give the picture of
@@ -108,6 +113,7 @@ class Canvas {
     // time: by default where the processor has them (AVX2). The picture is
     // the same either way.
     void UseWideFill(bool use) { wideFill = use && HasWideLanes(); }
+    bool WideFill() const { return wideFill; }
     static bool HasWideLanes();
 
     const Pixel* Pixels() const { return pixels; }
@@ -133,7 +139,9 @@ class Canvas {
     // Quad of a quadrilateral wholly on the canvas, the mesh's usual cell,
     // in eight lanes, or of one wholly off it; false, drawing nothing, when
     // it is partly on the canvas.
+    // For callers not compiled for AVX2: QuadOnCanvasLanes, inlined there.
     bool QuadOnCanvasWide(const POINT* corners, unsigned segments);
+    bool QuadOnCanvasLanes(const POINT* corners, unsigned segments);
     // Quad without the lanes: any corners, and drawing beneath.
     void QuadAnywhere(const POINT* corners, unsigned segments);
     // clamp: hold the columns to the canvas.

@@ -3,6 +3,8 @@
 // render/.
 #pragma once
 
+#include <emmintrin.h>
+
 #include <array>
 #include <cstdint>
 
@@ -27,8 +29,23 @@ struct RendererScratch {
     POINT points[kVertexCount + 1];     // ToPixel of each projection; one spare to read
     std::uint8_t visible[kVertexCount]; // 1: in front of the eye, with a pixel
     CellBytes drawn{};                  // 1: all four corners visible
-    CellBytes segments{};               // DrawCell's outline bits and its bands, 0 when not drawn
+    CellBytes segments{};               // the cell's outline segments and bands; 0: not drawn
 };
+
+// Two points, (x, y) each.
+inline __m128i LoadPoints(const POINT* p)
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+// Whether the drawn cells overlap so much that drawing beneath pays.
+bool HeavilyOverlapping(const RendererScratch& s);
+
+// The row between two bands of about the same work.
+int BandSplit(const RendererScratch& s);
+
+// Marks each drawn cell with the bands its rows reach.
+void FindBands(RendererScratch& s, int split);
 
 // DeriveView, taking each vertex's pixel as it goes; false, taking none,
 // when the camera frame is not sound.

@@ -7,13 +7,12 @@
 
 #include <emmintrin.h>
 
-#include <algorithm>
-#include <array>
 #include <climits>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
+#include "render/CanvasQuadWide.h"
 #include "render/RendererScratch.h"
 #include "render/WorkerThread.h"
 
@@ -131,33 +130,6 @@ template <const CellOrder& order> void FindSegments(RendererScratch& s)
     }
 }
 
-// Marks each drawn cell with the bands its rows reach, [0, split) and
-// [split, kHeight), so that a band skips the others' cells at once.
-void FindBands(RendererScratch& s, int split)
-{
-    for (int i = 0; i < kCells; ++i) {
-        const POINT* low = s.points + i * kGridSize;
-        const POINT* high = low + kGridSize;
-        std::uint8_t* row = s.segments.data() + (i + 1) * kStride + 1;
-        for (int j = 0; j < kCells; ++j) {
-            if (row[j] == 0)
-                continue;
-            const int top =
-                std::min(std::min(low[j].y, low[j + 1].y), std::min(high[j].y, high[j + 1].y));
-            const int bottom =
-                std::max(std::max(low[j].y, low[j + 1].y), std::max(high[j].y, high[j + 1].y));
-            row[j] = std::uint8_t(row[j] | (top < split ? kUpperBand : 0) |
-                                  (bottom >= split ? kLowerBand : 0));
-        }
-    }
-}
-
-// Two points, (x, y) each.
-__m128i Load(const POINT* p)
-{
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-}
-
 // Corners c and c + 1 of a cell in the order's outline, from the pixels of
 // its low row (columns j, j + 1) and of its high row: in every order the two
 // share a column and differ in row.
@@ -168,91 +140,35 @@ template <const CellOrder& order, int c> __m128i CornerPair(__m128i low, __m128i
     return order.dj[c] ? _mm_unpackhi_epi64(first, second) : _mm_unpacklo_epi64(first, second);
 }
 
-// One cell, left out entirely when a corner is hidden. Inlined into the
-// drawing loops, which call it ten thousand times a redraw.
-template <const CellOrder& order, bool beneath>
-__attribute__((always_inline)) inline void DrawCell(const SceneState& scene, Canvas& canvas,
-                                                    const RendererScratch& s, int i, int j,
-                                                    bool colored, unsigned band)
+// One cell's corners in the order's outline and its segments, its brush
+// set; false when it is left out entirely, a corner being hidden. Inlined
+// into the drawing loops, which take ten thousand cells a redraw.
+template <const CellOrder& order>
+__attribute__((always_inline)) inline bool
+TakeCell(const SceneState& scene, Canvas& canvas, const RendererScratch& s, int i, int j,
+         bool colored, unsigned band, POINT* corners, unsigned& segments)
 {
     const unsigned cellBits = s.segments[std::size_t((i + 1) * kStride + (j + 1))];
     if ((cellBits & band) == 0)
-        return;
-    const unsigned segments = cellBits & kAllSegments;
+        return false;
+    segments = cellBits & kAllSegments;
     const POINT* low = s.points + i * kGridSize + j;
-    const __m128i lowPair = Load(low), highPair = Load(low + kGridSize);
-    alignas(16) POINT corners[4];
+    const __m128i lowPair = LoadPoints(low), highPair = LoadPoints(low + kGridSize);
     _mm_store_si128(reinterpret_cast<__m128i*>(corners), CornerPair<order, 0>(lowPair, highPair));
     _mm_store_si128(reinterpret_cast<__m128i*>(corners + 2),
                     CornerPair<order, 2>(lowPair, highPair));
-    // Every cell sets its brush, the plain one too: with a branch here the
-    // compiler splits the loop, and colour redraws ran 8% slower than plain.
-    canvas.SetBrush(colored ? scene.vertexColor[std::size_t(i * kGridSize + j)] : kPlainFillColor);
-    if constexpr (beneath)
-        canvas.QuadBeneath(corners, segments);
-    else
-        canvas.Quad(corners, segments);
+    if (colored)
+        canvas.SetBrush(scene.vertexColor[std::size_t(i * kGridSize + j)]);
+    return true;
 }
 
-// Lanes of four signed 32-bit integers (SSE2 has no pminsd or pmaxsd).
-__m128i Min32(__m128i a, __m128i b)
-{
-    const __m128i greater = _mm_cmpgt_epi32(a, b);
-    return _mm_or_si128(_mm_and_si128(greater, b), _mm_andnot_si128(greater, a));
-}
-
-__m128i Max32(__m128i a, __m128i b)
-{
-    const __m128i greater = _mm_cmpgt_epi32(a, b);
-    return _mm_or_si128(_mm_and_si128(greater, a), _mm_andnot_si128(greater, b));
-}
-
-// Whether the drawn cells' bounds, held to the canvas, add up to many
-// canvases: then cells overlap so much that drawing near to far, beneath
-// what is there, saves more than its bookkeeping costs. Every seventh row of
-// cells is enough to tell; either way the picture is the same. Two cells at
-// a time, (x, y) of each in a lane pair; a drawn cell's bounds cannot
-// overflow their difference, and a cell not drawn adds nothing.
-bool HeavilyOverlapping(const RendererScratch& s)
-{
-    constexpr int kSampledRow = 7;
-    constexpr std::int64_t kEnough = std::int64_t(8) * Canvas::kWidth * Canvas::kHeight;
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i limit =
-        _mm_setr_epi32(Canvas::kWidth, Canvas::kHeight, Canvas::kWidth, Canvas::kHeight);
-    std::int64_t area = 0;
-    for (int i = 0; i < kCells; i += kSampledRow) {
-        const POINT* low = s.points + i * kGridSize;
-        const POINT* high = low + kGridSize;
-        const std::uint8_t* row = s.drawn.data() + (i + 1) * kStride + 1;
-        std::int64_t rowArea = 0;
-        for (int j = 0; j < kCells; j += 2) { // cell 99 is the border: never drawn
-            const __m128i a = Load(low + j), b = Load(high + j), c = Load(low + j + 1),
-                          d = Load(high + j + 1);
-            const __m128i lows = Min32(Min32(a, b), Min32(c, d));
-            const __m128i highs = Max32(Max32(a, b), Max32(c, d));
-            const __m128i from = _mm_and_si128(lows, _mm_cmpgt_epi32(lows, zero));
-            __m128i size = _mm_sub_epi32(Min32(highs, limit), from);
-            size = _mm_and_si128(size, _mm_cmpgt_epi32(size, zero));
-            alignas(16) std::uint64_t areas[2];
-            _mm_store_si128(reinterpret_cast<__m128i*>(areas),
-                            _mm_mul_epu32(size, _mm_srli_epi64(size, 32)));
-            rowArea +=
-                std::int64_t(row[j] ? areas[0] : 0) + std::int64_t(row[j + 1] ? areas[1] : 0);
-        }
-        area += rowArea * kSampledRow;
-        if (area > kEnough)
-            return true;
-    }
-    return false;
-}
-
-// The cells far to near: the outer loop over columns (columnsOuter) or rows,
-// rising (outerUp) or falling, the inner one rising. Beneath, the same cells
-// in the reverse order, each beneath the ones before.
-template <const CellOrder& order, bool columnsOuter, bool outerUp, bool beneath>
-void DrawCells(const SceneState& scene, Canvas& canvas, const RendererScratch& s, bool colored,
-               unsigned band)
+// Calls visit(i, j) for the cells far to near: the outer loop over columns
+// (columnsOuter) or rows, rising (outerUp) or falling, the inner one rising.
+// Beneath, the same cells in the reverse order, each beneath the ones before.
+// Its callers are flattened, so that the loop and the cell are one body: an
+// always_inline here would be refused for a visit compiled for AVX2.
+template <bool columnsOuter, bool outerUp, bool beneath, typename Visit>
+inline void ForEachCell(Visit visit)
 {
     constexpr int last = kCells - 1;
     for (int a = 0; a <= last; ++a) {
@@ -260,37 +176,42 @@ void DrawCells(const SceneState& scene, Canvas& canvas, const RendererScratch& s
         for (int b = 0; b <= last; ++b) {
             const int inner = beneath ? last - b : b;
             if constexpr (columnsOuter)
-                DrawCell<order, beneath>(scene, canvas, s, inner, outer, colored, band);
+                visit(inner, outer);
             else
-                DrawCell<order, beneath>(scene, canvas, s, outer, inner, colored, band);
+                visit(outer, inner);
         }
     }
 }
 
-// The row between two bands of about the same work: the middle row of the
-// visible vertices, a sample of them, on a multiple of 8 so that drawing
-// beneath tests its blocks of rows within one band.
-int BandSplit(const RendererScratch& s)
+template <const CellOrder& order, bool columnsOuter, bool outerUp, bool beneath>
+__attribute__((flatten)) void DrawCells(const SceneState& scene, Canvas& canvas,
+                                        const RendererScratch& s, bool colored, unsigned band)
 {
-    constexpr int kSample = 5;
-    std::array<int, Canvas::kHeight> rows{};
-    int count = 0;
-    for (int k = 0; k < kVertexCount; k += kSample) {
-        const int y = s.points[k].y;
-        if (s.visible[k] && y >= 0 && y < Canvas::kHeight) {
-            ++rows[std::size_t(y)];
-            ++count;
-        }
-    }
-    int split = Canvas::kHeight / 2;
-    for (int y = 0, seen = 0; y < Canvas::kHeight && count > 0; ++y) {
-        seen += rows[std::size_t(y)];
-        if (2 * seen >= count) {
-            split = y;
-            break;
-        }
-    }
-    return std::clamp(split & ~7, 8, Canvas::kHeight - 8);
+    ForEachCell<columnsOuter, outerUp, beneath>([&](int i, int j) {
+        alignas(16) POINT corners[4];
+        unsigned segments;
+        if (!TakeCell<order>(scene, canvas, s, i, j, colored, band, corners, segments))
+            return;
+        if constexpr (beneath)
+            canvas.QuadBeneath(corners, segments);
+        else
+            canvas.Quad(corners, segments);
+    });
+}
+
+// DrawCells where the canvas draws in lanes, not beneath: the cell path
+// inlined into the loop, which sets its constants up once, not per cell.
+template <const CellOrder& order, bool columnsOuter, bool outerUp>
+__attribute__((target("avx2"), flatten)) void
+DrawCellsInLanes(const SceneState& scene, Canvas& canvas, const RendererScratch& s, bool colored,
+                 unsigned band)
+{
+    ForEachCell<columnsOuter, outerUp, false>([&](int i, int j) __attribute__((target("avx2"))) {
+        alignas(16) POINT corners[4];
+        unsigned segments;
+        if (TakeCell<order>(scene, canvas, s, i, j, colored, band, corners, segments))
+            canvas.QuadInLanes(corners, segments);
+    });
 }
 
 template <const CellOrder& order, bool columnsOuter, bool outerUp>
@@ -301,6 +222,7 @@ void DrawInOrder(const SceneState& scene, Canvas& canvas, RendererScratch& s, bo
     const bool beneath = HeavilyOverlapping(s);
     auto draw = [&](Canvas& band) {
         band.SetPen(kOutlineColor);
+        band.SetBrush(kPlainFillColor);
         // The band's own bit, or any segment bit: a drawn cell has some.
         const unsigned bit = &band == &canvas        ? kAllSegments
                              : band.WindowTop() == 0 ? kUpperBand
@@ -309,6 +231,8 @@ void DrawInOrder(const SceneState& scene, Canvas& canvas, RendererScratch& s, bo
             band.BeginBeneath();
             DrawCells<order, columnsOuter, outerUp, true>(scene, band, s, colored, bit);
             band.EndBeneath();
+        } else if (band.WideFill()) {
+            DrawCellsInLanes<order, columnsOuter, outerUp>(scene, band, s, colored, bit);
         } else {
             DrawCells<order, columnsOuter, outerUp, false>(scene, band, s, colored, bit);
         }

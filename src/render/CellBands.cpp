@@ -1,0 +1,119 @@
+// How a redraw's cells lie on the canvas: whether they overlap so much that
+// drawing beneath pays, and where to split the picture into two bands of
+// about the same work.
+#include <emmintrin.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+
+#include "render/Canvas.h"
+#include "render/RendererScratch.h"
+
+namespace hyt {
+
+namespace {
+
+// Lanes of four signed 32-bit integers (SSE2 has no pminsd or pmaxsd).
+__m128i Min32(__m128i a, __m128i b)
+{
+    const __m128i greater = _mm_cmpgt_epi32(a, b);
+    return _mm_or_si128(_mm_and_si128(greater, b), _mm_andnot_si128(greater, a));
+}
+
+__m128i Max32(__m128i a, __m128i b)
+{
+    const __m128i greater = _mm_cmpgt_epi32(a, b);
+    return _mm_or_si128(_mm_and_si128(greater, a), _mm_andnot_si128(greater, b));
+}
+
+} // namespace
+
+// Whether the drawn cells' bounds, held to the canvas, add up to many
+// canvases: then cells overlap so much that drawing near to far, beneath
+// what is there, saves more than its bookkeeping costs. Every seventh row of
+// cells is enough to tell; either way the picture is the same. Two cells at
+// a time, (x, y) of each in a lane pair; a drawn cell's bounds cannot
+// overflow their difference, and a cell not drawn adds nothing.
+bool HeavilyOverlapping(const RendererScratch& s)
+{
+    constexpr int kSampledRow = 7;
+    constexpr std::int64_t kEnough = std::int64_t(8) * Canvas::kWidth * Canvas::kHeight;
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i limit =
+        _mm_setr_epi32(Canvas::kWidth, Canvas::kHeight, Canvas::kWidth, Canvas::kHeight);
+    std::int64_t area = 0;
+    for (int i = 0; i < kCells; i += kSampledRow) {
+        const POINT* low = s.points + i * kGridSize;
+        const POINT* high = low + kGridSize;
+        const std::uint8_t* row = s.drawn.data() + (i + 1) * kStride + 1;
+        std::int64_t rowArea = 0;
+        for (int j = 0; j < kCells; j += 2) { // cell 99 is the border: never drawn
+            const __m128i a = LoadPoints(low + j), b = LoadPoints(high + j),
+                          c = LoadPoints(low + j + 1), d = LoadPoints(high + j + 1);
+            const __m128i lows = Min32(Min32(a, b), Min32(c, d));
+            const __m128i highs = Max32(Max32(a, b), Max32(c, d));
+            const __m128i from = _mm_and_si128(lows, _mm_cmpgt_epi32(lows, zero));
+            __m128i size = _mm_sub_epi32(Min32(highs, limit), from);
+            size = _mm_and_si128(size, _mm_cmpgt_epi32(size, zero));
+            alignas(16) std::uint64_t areas[2];
+            _mm_store_si128(reinterpret_cast<__m128i*>(areas),
+                            _mm_mul_epu32(size, _mm_srli_epi64(size, 32)));
+            rowArea +=
+                std::int64_t(row[j] ? areas[0] : 0) + std::int64_t(row[j + 1] ? areas[1] : 0);
+        }
+        area += rowArea * kSampledRow;
+        if (area > kEnough)
+            return true;
+    }
+    return false;
+}
+
+// Marks each drawn cell with the bands its rows reach, [0, split) and
+// [split, kHeight), so that a band skips the others' cells at once.
+void FindBands(RendererScratch& s, int split)
+{
+    for (int i = 0; i < kCells; ++i) {
+        const POINT* low = s.points + i * kGridSize;
+        const POINT* high = low + kGridSize;
+        std::uint8_t* row = s.segments.data() + (i + 1) * kStride + 1;
+        for (int j = 0; j < kCells; ++j) {
+            if (row[j] == 0)
+                continue;
+            const int top =
+                std::min(std::min(low[j].y, low[j + 1].y), std::min(high[j].y, high[j + 1].y));
+            const int bottom =
+                std::max(std::max(low[j].y, low[j + 1].y), std::max(high[j].y, high[j + 1].y));
+            row[j] = std::uint8_t(row[j] | (top < split ? kUpperBand : 0) |
+                                  (bottom >= split ? kLowerBand : 0));
+        }
+    }
+}
+
+// The row between two bands of about the same work: the middle row of the
+// visible vertices, a sample of them, on a multiple of 8 so that drawing
+// beneath tests its blocks of rows within one band.
+int BandSplit(const RendererScratch& s)
+{
+    constexpr int kSample = 5;
+    std::array<int, Canvas::kHeight> rows{};
+    int count = 0;
+    for (int k = 0; k < kVertexCount; k += kSample) {
+        const int y = s.points[k].y;
+        if (s.visible[k] && y >= 0 && y < Canvas::kHeight) {
+            ++rows[std::size_t(y)];
+            ++count;
+        }
+    }
+    int split = Canvas::kHeight / 2;
+    for (int y = 0, seen = 0; y < Canvas::kHeight && count > 0; ++y) {
+        seen += rows[std::size_t(y)];
+        if (2 * seen >= count) {
+            split = y;
+            break;
+        }
+    }
+    return std::clamp(split & ~7, 8, Canvas::kHeight - 8);
+}
+
+} // namespace hyt
