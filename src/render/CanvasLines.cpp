@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "render/CanvasArithmetic.h"
+#include "render/CanvasBounds.h"
 #include "render/CanvasShortSegments.h"
 
 namespace hyt {
@@ -175,9 +176,9 @@ inline void Canvas::Walk(std::size_t index, std::int64_t steps, std::int64_t du,
 }
 
 // Walk beneath what is there: only the unset pixels are lit. The walk goes
-// by runs, the pixels between two steps of v, each tested and lit a word of
-// bits at a time: a segment beneath a picture crosses mostly set pixels.
-// Apart, so that Walk's own loop stays as tight.
+// by runs, the pixels between two steps of v, each tested a word of bits at
+// a time and lit only where it is not all set: a segment beneath a picture
+// crosses mostly set pixels. Apart, so that Walk's own loop stays as tight.
 template <std::ptrdiff_t uStep, std::ptrdiff_t vStep>
 void Canvas::WalkBeneath(std::size_t index, std::int64_t steps, std::int64_t du, std::int64_t dv,
                          std::int64_t error)
@@ -189,18 +190,31 @@ void Canvas::WalkBeneath(std::size_t index, std::int64_t steps, std::int64_t du,
     int v = alongRows ? y : x;
     const std::int64_t twoDu = 2 * du;
     const std::int64_t twoDv = 2 * dv;
+    // This pixel and those up to the step that carries (v grows) or borrows
+    // (v falls). After a carry error is below 2 dv, after a borrow at least
+    // 2 du - 2 |dv|, so that every run but the first is one of two lengths:
+    // longRun - 1 or longRun, told apart without dividing.
+    std::int64_t run = steps + 1;
+    std::int64_t longRun = 0, longFrom = 0;
+    if (dv > 0) {
+        run = std::min(run, (twoDu - error + twoDv - 1) / twoDv);
+        longRun = (twoDu - 1) / twoDv + 1; // at error 0
+        longFrom = (longRun - 1) * twoDv;  // longRun where 2 du - error exceeds this
+    } else if (dv < 0) {
+        run = std::min(run, error / -twoDv + 1);
+        longRun = (twoDu - 1) / -twoDv + 1; // at error 2 du - 1
+        longFrom = (longRun - 1) * -twoDv;  // longRun where error reaches this
+    }
     for (;;) {
-        // This pixel and those up to the step that carries (v grows) or
-        // borrows (v falls).
-        std::int64_t run = steps + 1;
-        if (dv > 0)
-            run = std::min(run, (twoDu - error + twoDv - 1) / twoDv);
-        else if (dv < 0)
-            run = std::min(run, error / -twoDv + 1);
-        if constexpr (alongRows)
-            SetSpanBeneath(v, u, u + int(run), pen);
-        else
-            SetColumnRunBeneath(v, u, u + int(run));
+        const std::uint64_t* const bits = alongRows
+                                              ? setPixels.data() + std::size_t(v) * kRowWords
+                                              : setColumns.data() + std::size_t(v) * kColumnWords;
+        if (!AllSet(u, u + int(run), [bits](int word) { return bits[word]; })) {
+            if constexpr (alongRows)
+                SetSpanBeneath(v, u, u + int(run), pen);
+            else
+                SetColumnRunBeneath(v, u, u + int(run));
+        }
         steps -= run;
         if (steps < 0)
             break;
@@ -209,10 +223,13 @@ void Canvas::WalkBeneath(std::size_t index, std::int64_t steps, std::int64_t du,
         if (dv > 0) {
             error -= twoDu;
             ++v;
+            run = twoDu - error > longFrom ? longRun : longRun - 1;
         } else {
             error += twoDu;
             --v;
+            run = error >= longFrom ? longRun : longRun - 1;
         }
+        run = std::min(run, steps + 1);
     }
 }
 
