@@ -8,6 +8,8 @@
 // the clipped and unclipped walk of a segment compute the same exact values.
 #include "render/Canvas.h"
 
+#include <immintrin.h>
+
 #include <algorithm>
 
 #include "render/CanvasArithmetic.h"
@@ -39,6 +41,29 @@ bool Canvas::HasWideLanes()
     return has;
 }
 
+namespace {
+
+// Sets [from, to) to value, 32 bytes a store where the processor has AVX2:
+// a redraw clears some hundreds of kilobytes.
+__attribute__((target("avx2"))) void FillWide(Canvas::Pixel* from, Canvas::Pixel* to,
+                                              Canvas::Pixel value)
+{
+    const __m256i lanes = _mm256_set1_epi32(int(value));
+    for (; to - from >= 8; from += 8)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(from), lanes);
+    std::fill(from, to, value);
+}
+
+void FillPixels(Canvas::Pixel* from, Canvas::Pixel* to, Canvas::Pixel value)
+{
+    if (Canvas::HasWideLanes())
+        FillWide(from, to, value);
+    else
+        std::fill(from, to, value);
+}
+
+} // namespace
+
 void Canvas::Clear(COLORREF color)
 {
     // Rows no drawing has touched since a Clear in the same colour still
@@ -46,11 +71,11 @@ void Canvas::Clear(COLORREF color)
     const Pixel fill = ToPixel(color);
     if (fill == clearColor) {
         if (dirtyTop < dirtyEnd)
-            std::fill(pixels + std::ptrdiff_t(dirtyTop) * kWidth,
-                      pixels + std::ptrdiff_t(dirtyEnd) * kWidth, fill);
+            FillPixels(pixels + std::ptrdiff_t(dirtyTop) * kWidth,
+                       pixels + std::ptrdiff_t(dirtyEnd) * kWidth, fill);
     } else {
-        std::fill(pixels + std::ptrdiff_t(windowTop) * kWidth,
-                  pixels + std::ptrdiff_t(windowEnd) * kWidth, fill);
+        FillPixels(pixels + std::ptrdiff_t(windowTop) * kWidth,
+                   pixels + std::ptrdiff_t(windowEnd) * kWidth, fill);
         clearColor = fill;
     }
     dirtyTop = kHeight;
