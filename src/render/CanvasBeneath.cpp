@@ -208,8 +208,22 @@ void Canvas::SetColumnRunBeneath(int x, int top, int end)
             const int y = (part << 6) + __builtin_ctzll(b);
             setPixels[std::size_t(y) * kRowWords + std::size_t(word)] |= columnBit;
             pixels[std::size_t(y) * kWidth + std::size_t(x)] = color;
-            NoteSet(y, 1, 1u << word);
+            if (--openPixels[std::size_t(y)] == 0)
+                fullRows[std::size_t(y) >> 6] |= std::uint64_t(1) << (y & 63);
         }
+        // The groups of rows that changed in word, once each rather than
+        // once a pixel: a steep segment sets runs of a column.
+        static_assert(kGroupRows[0] == 8 && kGroupRows[1] == 32 && kGroupRows[2] == 128);
+        for (std::uint64_t b = fresh; b != 0;) {
+            const int group = __builtin_ctzll(b) >> 3;
+            staleGroupWords[0][std::size_t(part * 8 + group)] |= std::uint16_t(1u << word);
+            b &= ~(std::uint64_t(0xFF) << (group * 8));
+        }
+        if (std::uint32_t(fresh) != 0)
+            staleGroupWords[1][std::size_t(part * 2)] |= std::uint16_t(1u << word);
+        if ((fresh >> 32) != 0)
+            staleGroupWords[1][std::size_t(part * 2 + 1)] |= std::uint16_t(1u << word);
+        staleGroupWords[2][std::size_t(part / 2)] |= std::uint16_t(1u << word);
     }
 }
 
