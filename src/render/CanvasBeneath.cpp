@@ -149,7 +149,7 @@ void Canvas::FillBeneath(const POINT* corners, int first, int end)
     const FillBound bound(corners);
     const auto columnSet = [this](int x, int top, int bottom) {
         const std::uint64_t* const column = setColumns.data() + std::size_t(x) * kColumnWords;
-        return AllSet(top, bottom, [column](int word) { return column[word]; });
+        return AllSetIn(column, kColumnWords, top, bottom);
     };
     if (bound.SetByColumns(first, end, columnSet))
         return;
@@ -157,7 +157,7 @@ void Canvas::FillBeneath(const POINT* corners, int first, int end)
     // Within a block that is not covered, only the rows that are not.
     auto visit = [&](int from, int to) {
         for (int y = from; y < to; ++y)
-            if (!bound.RowSet(y, setPixels.data() + std::size_t(y) * kRowWords))
+            if (!bound.RowSet(y, setPixels.data() + std::size_t(y) * kRowWords, kRowWords))
                 runs.Add(y, y + 1);
         return true;
     };

@@ -40,6 +40,25 @@ template <typename WordOf> inline bool AllSet(int low, int high, WordOf wordOf)
     return true;
 }
 
+// AllSet of the words words[0..count): up to 64 bits from a window over two
+// neighbouring words, with no branch on where they fall, for the short runs
+// of rows of a column and of columns of a row that drawing beneath tests
+// most; longer ones word by word.
+inline bool AllSetIn(const std::uint64_t* words, int count, int low, int high)
+{
+    const int length = high - low;
+    if (length <= 0)
+        return true;
+    if (length > 64)
+        return AllSet(low, high, [words](int word) { return words[word]; });
+    const int first = low >> 6, shift = low & 63;
+    const int next = std::min(first + 1, count - 1); // read, never used, past the last
+    // Shifted twice: a shift by 64 would be undefined.
+    const std::uint64_t window = (words[first] >> shift) | ((words[next] << 1) << (63 - shift));
+    const std::uint64_t want = ~std::uint64_t(0) >> (64 - length);
+    return (window & want) == want;
+}
+
 // Floor and ceiling of a column held to [-1, kWidth + 1], by truncating a
 // value shifted to be positive: cheaper than the library's, and all a bound
 // held to the canvas needs.
@@ -103,8 +122,9 @@ class FillBound {
         return AddRanges(from, end, out, n);
     }
 
-    // Whether every pixel the fill takes on row y is set in bits, the row's words.
-    bool RowSet(int y, const std::uint64_t* bits) const
+    // Whether every pixel the fill takes on row y is set in bits, the row's
+    // words, of which there are words.
+    bool RowSet(int y, const std::uint64_t* bits, int words) const
     {
         double c[4];
         int k = 0;
@@ -117,7 +137,7 @@ class FillBound {
             std::swap(c[0], c[1]);
         for (int p = 0; p + 1 < k; p += 2) {
             const ColumnRange r = FillColumns(c[p], c[p + 1]);
-            if (!AllSet(r.low, r.high, [bits](int word) { return bits[word]; }))
+            if (!AllSetIn(bits, words, r.low, r.high))
                 return false;
         }
         return true;

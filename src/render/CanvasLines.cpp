@@ -209,7 +209,7 @@ void Canvas::WalkBeneath(std::size_t index, std::int64_t steps, std::int64_t du,
         const std::uint64_t* const bits = alongRows
                                               ? setPixels.data() + std::size_t(v) * kRowWords
                                               : setColumns.data() + std::size_t(v) * kColumnWords;
-        if (!AllSet(u, u + int(run), [bits](int word) { return bits[word]; })) {
+        if (!AllSetIn(bits, alongRows ? kRowWords : kColumnWords, u, u + int(run))) {
             if constexpr (alongRows)
                 SetSpanBeneath(v, u, u + int(run), pen);
             else
