@@ -86,6 +86,36 @@ inline ColumnRange FillColumns(double least, double most)
     return {std::max(Ceil(least - kMargin), 0), std::min(Ceil(most + kMargin), Canvas::kWidth)};
 }
 
+// The rows that a piece of a fill may take in each of a range of columns:
+// in column x, rows from + t for t from lowT to highT, lowT the greatest of
+// 0 and x * lowScale[i] + lowOffset[i], highT the least of rows - 1 and
+// x * highScale[i] + highOffset[i], whole rows by truncation.
+struct ColumnSlant {
+    ColumnRange columns;
+    int from, rows;
+    double lowScale[2], lowOffset[2], highScale[2], highOffset[2];
+
+    // Whether columnSet(x, top, bottom) holds for the rows [top, bottom) of
+    // every column x that has some.
+    template <typename ColumnSet> bool AllColumnsSet(ColumnSet columnSet) const
+    {
+        for (int x = columns.low; x < columns.high; ++x) {
+            const double lowT = std::max(std::max(0.0, x * lowScale[0] + lowOffset[0]),
+                                         x * lowScale[1] + lowOffset[1]);
+            const double highT = std::min(std::min(rows - 1.0, x * highScale[0] + highOffset[0]),
+                                          x * highScale[1] + highOffset[1]);
+            if (lowT > highT)
+                continue;
+            // Both within [0, rows - 1]: whole rows by truncation.
+            const int low = from + int(lowT);
+            const int high = from + std::min(int(highT) + 1, rows - 1);
+            if (!columnSet(x, low, high + 1))
+                return false;
+        }
+        return true;
+    }
+};
+
 // A quadrilateral's fill by the even-odd rule: on each row its edges' sorted
 // crossings pair up into spans. Bounds of those spans, never narrower than
 // the truth, let a fill whose spans fall on set pixels be dropped even where
@@ -144,22 +174,22 @@ class FillBound {
     }
 
     // Whether every pixel the fill takes on rows [first, end) is set, asked
-    // column by column: columnSet(x, top, bottom) tells whether rows
-    // [top, bottom) of column x are. A steep sliver crosses many rows and few
+    // column by column: slantSet(slant) tells whether the rows of every
+    // column of a ColumnSlant are. A steep sliver crosses many rows and few
     // columns, and its columns' rows follow its slant, which no block of rows
     // does. false also where that would cost more than testing rows: where
     // edges cross each other within the rows, or a span reaches across more
     // columns than there are rows.
-    template <typename ColumnSet> bool SetByColumns(int first, int end, ColumnSet columnSet) const
+    template <typename SlantSet> bool SetByColumns(int first, int end, SlantSet slantSet) const
     {
         int from = first;
         for (const int row : cornerRows)
             if (row > from && row < end) {
-                if (!PieceSetByColumns(from, row, columnSet))
+                if (!PieceSetByColumns(from, row, slantSet))
                     return false;
                 from = row;
             }
-        return PieceSetByColumns(from, end, columnSet);
+        return PieceSetByColumns(from, end, slantSet);
     }
 
   private:
@@ -209,8 +239,7 @@ class FillBound {
     }
 
     // Rows [from, end), crossed by one set of edges, for SetByColumns.
-    template <typename ColumnSet>
-    bool PieceSetByColumns(int from, int end, ColumnSet columnSet) const
+    template <typename SlantSet> bool PieceSetByColumns(int from, int end, SlantSet slantSet) const
     {
         const Edge* crossing[4];
         double top[4];
@@ -245,37 +274,30 @@ class FillBound {
             // that slants (the columns take care of an upright one). Whole
             // rows by a row's widening, far more than the rounding.
             constexpr double kInfinity = std::numeric_limits<double>::infinity();
-            double lowScale[2] = {0, 0}, lowOffset[2] = {-kInfinity, -kInfinity};
-            double highScale[2] = {0, 0}, highOffset[2] = {kInfinity, kInfinity};
+            ColumnSlant slant{columns,
+                              from,
+                              rows,
+                              {0, 0},
+                              {-kInfinity, -kInfinity},
+                              {0, 0},
+                              {kInfinity, kInfinity}};
             const double leftStep = 1 / left.slope, rightStep = 1 / right.slope;
             if (left.slope > 0) {
-                highScale[0] = leftStep;
-                highOffset[0] = (kMargin - top[p]) * leftStep;
+                slant.highScale[0] = leftStep;
+                slant.highOffset[0] = (kMargin - top[p]) * leftStep;
             } else if (left.slope < 0) {
-                lowScale[0] = leftStep;
-                lowOffset[0] = (kMargin - top[p]) * leftStep;
+                slant.lowScale[0] = leftStep;
+                slant.lowOffset[0] = (kMargin - top[p]) * leftStep;
             }
             if (right.slope > 0) {
-                lowScale[1] = rightStep;
-                lowOffset[1] = (-kMargin - top[p + 1]) * rightStep;
+                slant.lowScale[1] = rightStep;
+                slant.lowOffset[1] = (-kMargin - top[p + 1]) * rightStep;
             } else if (right.slope < 0) {
-                highScale[1] = rightStep;
-                highOffset[1] = (-kMargin - top[p + 1]) * rightStep;
+                slant.highScale[1] = rightStep;
+                slant.highOffset[1] = (-kMargin - top[p + 1]) * rightStep;
             }
-            for (int x = columns.low; x < columns.high; ++x) {
-                const double lowT = std::max(std::max(0.0, x * lowScale[0] + lowOffset[0]),
-                                             x * lowScale[1] + lowOffset[1]);
-                const double highT =
-                    std::min(std::min(rows - 1.0, x * highScale[0] + highOffset[0]),
-                             x * highScale[1] + highOffset[1]);
-                if (lowT > highT)
-                    continue;
-                // Both within [0, rows - 1]: whole rows by truncation.
-                const int low = from + int(lowT);
-                const int high = from + std::min(int(highT) + 1, rows - 1);
-                if (!columnSet(x, low, high + 1))
-                    return false;
-            }
+            if (!slantSet(slant))
+                return false;
         }
         return true;
     }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstdint>
 #include <memory>
@@ -701,23 +702,97 @@ TEST(CanvasTest, DrawingBeneathInReverseGivesThePictureDrawnForward)
             q.brush = Rgb(int(random() % 256), int(random() % 256), 7);
         }
         forward->Clear(Rgb(0, 0, 0));
-        reverse->Clear(Rgb(0, 0, 0));
         forward->SetPen(kPenColor);
         reverse->SetPen(kPenColor);
         for (const Drawn& q : quads) {
             forward->SetBrush(q.brush);
             forward->Quad(q.corners, q.segments);
         }
-        reverse->BeginBeneath();
-        for (auto q = quads.rbegin(); q != quads.rend(); ++q) {
-            reverse->SetBrush(q->brush);
-            reverse->QuadBeneath(q->corners, q->segments);
+        // Beneath, fills are tested in lanes where the processor has them,
+        // and column by column.
+        for (const bool wide : {true, false}) {
+            reverse->UseWideFill(wide);
+            reverse->Clear(Rgb(0, 0, 0));
+            reverse->BeginBeneath();
+            for (auto q = quads.rbegin(); q != quads.rend(); ++q) {
+                reverse->SetBrush(q->brush);
+                reverse->QuadBeneath(q->corners, q->segments);
+            }
+            reverse->EndBeneath();
+            ASSERT_TRUE(std::equal(forward->Pixels(), forward->Pixels() + W * H, reverse->Pixels()))
+                << "wide " << wide;
         }
-        reverse->EndBeneath();
-        ASSERT_TRUE(std::equal(forward->Pixels(), forward->Pixels() + W * H, reverse->Pixels()));
+        reverse->UseWideFill(true);
         reverse->Clear(Rgb(0, 0, 0));
         EXPECT_TRUE(std::all_of(reverse->Pixels(), reverse->Pixels() + W * H,
                                 [](Pixel p) { return p == Canvas::ToPixel(Rgb(0, 0, 0)); }));
+    }
+}
+
+// Beneath a picture whose only unset pixels are lone rows at the edges of
+// the 64-row words, steep slivers, their columns' runs from a few rows to
+// past 64, show exactly there: a run that crosses a word edge is tested in
+// both words.
+TEST(CanvasTest, DrawingBeneathFindsLoneUnsetRowsAtWordEdges)
+{
+    const int holes[] = {63, 64, 127, 128, 191, 255, 256, 319, 320, 383, 447, 448};
+    std::vector<std::pair<int, int>> bands; // rows [first, end) between the holes
+    int from = 0;
+    for (const int hole : holes) {
+        bands.emplace_back(from, hole);
+        from = hole + 1;
+    }
+    bands.emplace_back(from, H);
+    std::mt19937 random(64);
+    std::vector<std::array<POINT, 4>> slivers;
+    for (int i = 0; i < 300; ++i) {
+        const int x = int(random() % 560) + 20, y = int(random() % 300);
+        const int slant = int(random() % 90) + 2, width = int(random() % 4) + 2;
+        const int height = int(random() % 180) + 20;
+        slivers.push_back({POINT{x, y}, POINT{x + width, y}, POINT{x + width + slant, y + height},
+                           POINT{x + slant, y + height}});
+    }
+    // Upright ones from hole to hole: the rows left to test run from the
+    // first to the last, some 64 rows, some 65.
+    for (const int top : holes)
+        for (const int last : holes)
+            if (last > top && last - top < 130) {
+                const int x = int(random() % 560) + 20, width = int(random() % 4) + 2;
+                slivers.push_back({POINT{x, top}, POINT{x + width, top}, POINT{x + width, last + 1},
+                                   POINT{x, last + 1}});
+            }
+    for (const bool wide : {true, false}) {
+        auto forward = std::make_unique<Canvas>();
+        auto reverse = std::make_unique<Canvas>();
+        forward->UseWideFill(wide);
+        reverse->UseWideFill(wide);
+        forward->SetPen(kPenColor);
+        reverse->SetPen(kPenColor);
+        auto band = [](Canvas& canvas, std::pair<int, int> rows, bool beneath) {
+            canvas.SetBrush(Rgb(0, 0, 200));
+            const POINT corners[4] = {
+                {0, rows.first}, {W, rows.first}, {W, rows.second}, {0, rows.second}};
+            if (beneath)
+                canvas.QuadBeneath(corners, 0);
+            else
+                canvas.Quad(corners, 0);
+        };
+        for (std::size_t i = 0; i < slivers.size(); ++i) {
+            forward->SetBrush(Rgb(int(i % 250), 100, 7));
+            forward->Quad(slivers[i].data(), 0xF);
+        }
+        for (const auto& rows : bands)
+            band(*forward, rows, false);
+        reverse->BeginBeneath();
+        for (const auto& rows : bands)
+            band(*reverse, rows, true);
+        for (std::size_t i = slivers.size(); i-- > 0;) {
+            reverse->SetBrush(Rgb(int(i % 250), 100, 7));
+            reverse->QuadBeneath(slivers[i].data(), 0xF);
+        }
+        reverse->EndBeneath();
+        ASSERT_TRUE(std::equal(forward->Pixels(), forward->Pixels() + W * H, reverse->Pixels()))
+            << "wide " << wide;
     }
 }
 
