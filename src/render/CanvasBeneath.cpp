@@ -298,19 +298,31 @@ void Canvas::SetColumnRunBeneath(int x, int top, int end)
             if (--openPixels[std::size_t(y)] == 0)
                 fullRows[std::size_t(y) >> 6] |= std::uint64_t(1) << (y & 63);
         }
-        // The groups of rows that changed in word, once each rather than
-        // once a pixel: a steep segment sets runs of a column.
+        // The groups of rows this column now fills wholly take its bit at
+        // once, from the column's own bits, so that no group need be worked
+        // out again from its rows for a steep segment's runs. Rows past the
+        // canvas count as set, as they do there.
         static_assert(kGroupRows[0] == 8 && kGroupRows[1] == 32 && kGroupRows[2] == 128);
+        static_assert(kColumnWords % 2 == 0, "groups of 128 rows are pairs of words");
+        auto withPhantoms = [](int at, std::uint64_t bits) {
+            const int past = (at + 1) * 64 - kHeight; // rows of word at past the canvas
+            return past <= 0 ? bits : bits | ~std::uint64_t(0) << (64 - std::min(past, 64));
+        };
+        const std::uint64_t set = withPhantoms(part, column[part]);
         for (std::uint64_t b = fresh; b != 0;) {
             const int group = __builtin_ctzll(b) >> 3;
-            staleGroupWords[0][std::size_t(part * 8 + group)] |= std::uint16_t(1u << word);
+            if ((set >> (group * 8) & 0xFF) == 0xFF)
+                groupSet[0][std::size_t(part * 8 + group)][std::size_t(word)] |= columnBit;
             b &= ~(std::uint64_t(0xFF) << (group * 8));
         }
-        if (std::uint32_t(fresh) != 0)
-            staleGroupWords[1][std::size_t(part * 2)] |= std::uint16_t(1u << word);
-        if ((fresh >> 32) != 0)
-            staleGroupWords[1][std::size_t(part * 2 + 1)] |= std::uint16_t(1u << word);
-        staleGroupWords[2][std::size_t(part / 2)] |= std::uint16_t(1u << word);
+        for (int half = 0; half < 2; ++half)
+            if (std::uint32_t(fresh >> (32 * half)) != 0 &&
+                std::uint32_t(set >> (32 * half)) == 0xFFFFFFFFu)
+                groupSet[1][std::size_t(part * 2 + half)][std::size_t(word)] |= columnBit;
+        const int pair = part & ~1;
+        if (withPhantoms(pair, column[pair]) == ~std::uint64_t(0) &&
+            withPhantoms(pair + 1, column[pair + 1]) == ~std::uint64_t(0))
+            groupSet[2][std::size_t(part / 2)][std::size_t(word)] |= columnBit;
     }
 }
 
