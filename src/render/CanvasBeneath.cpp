@@ -142,7 +142,7 @@ std::uint64_t Canvas::GroupWord(int level, int group, int word)
         if (level == 0) {
             const int end = std::min((group + 1) * kGroupRows[0], kHeight);
             for (int y = group * kGroupRows[0]; y < end; ++y)
-                bits &= setPixels[std::size_t(y) * kRowWords + std::size_t(word)];
+                bits &= setPixels[std::size_t(word) * kHeight + std::size_t(y)];
         } else {
             const int parts = kGroupRows[level] / kGroupRows[level - 1];
             const int end = std::min((group + 1) * parts, kGroups);
@@ -244,7 +244,7 @@ void Canvas::FillBeneath(const POINT* corners, int first, int end)
     // Within a block that is not covered, only the rows that are not.
     auto visit = [&](int from, int to) {
         for (int y = from; y < to; ++y)
-            if (!bound.RowSet(y, setPixels.data() + std::size_t(y) * kRowWords, kRowWords))
+            if (!bound.RowSet(y, setPixels.data() + y, kRowWords, kHeight))
                 runs.Add(y, y + 1);
         return true;
     };
@@ -258,16 +258,17 @@ void Canvas::SetSpanBeneath(int y, int left, int right, Pixel color)
     if (fullRows[std::size_t(y) >> 6] & (std::uint64_t(1) << (y & 63)))
         return;
     Pixel* const row = pixels + std::size_t(y) * kWidth;
-    std::uint64_t* const bits = setPixels.data() + std::size_t(y) * kRowWords;
+    std::uint64_t* const bits = setPixels.data() + y; // word w at bits[w * kHeight]
     const std::uint64_t rowBit = std::uint64_t(1) << (y & 63);
     std::uint64_t* const columnWords = setColumns.data() + (y >> 6);
     int count = 0;
     unsigned staleWords = 0;
     for (int word = left >> 6; word <= (right - 1) >> 6; ++word) {
-        const std::uint64_t fresh = WordMask(word, left, right) & ~bits[word];
+        std::uint64_t& rowWord = bits[std::size_t(word) * kHeight];
+        const std::uint64_t fresh = WordMask(word, left, right) & ~rowWord;
         if (fresh == 0)
             continue;
-        bits[word] |= fresh;
+        rowWord |= fresh;
         count += __builtin_popcountll(fresh);
         staleWords |= 1u << word;
         for (std::uint64_t b = fresh; b != 0; b &= b - 1) {
@@ -293,7 +294,7 @@ void Canvas::SetColumnRunBeneath(int x, int top, int end)
         column[part] |= fresh;
         for (std::uint64_t b = fresh; b != 0; b &= b - 1) {
             const int y = (part << 6) + __builtin_ctzll(b);
-            setPixels[std::size_t(y) * kRowWords + std::size_t(word)] |= columnBit;
+            setPixels[std::size_t(word) * kHeight + std::size_t(y)] |= columnBit;
             pixels[std::size_t(y) * kWidth + std::size_t(x)] = color;
             if (--openPixels[std::size_t(y)] == 0)
                 fullRows[std::size_t(y) >> 6] |= std::uint64_t(1) << (y & 63);

@@ -40,21 +40,22 @@ template <typename WordOf> inline bool AllSet(int low, int high, WordOf wordOf)
     return true;
 }
 
-// AllSet of the words words[0..count): up to 64 bits from a window over two
-// neighbouring words, with no branch on where they fall, for the short runs
-// of rows of a column and of columns of a row that drawing beneath tests
-// most; longer ones word by word.
-inline bool AllSetIn(const std::uint64_t* words, int count, int low, int high)
+// AllSet of the words words[0], words[stride], ... (count of them): up to 64 bits from a window
+// over two neighbouring words, with no branch on where they fall, for the short runs of rows of a
+// column and of columns of a row that drawing beneath tests most; longer ones word by word.
+inline bool AllSetIn(const std::uint64_t* words, int count, int low, int high,
+                     std::ptrdiff_t stride = 1)
 {
     const int length = high - low;
     if (length <= 0)
         return true;
     if (length > 64)
-        return AllSet(low, high, [words](int word) { return words[word]; });
+        return AllSet(low, high, [words, stride](int word) { return words[word * stride]; });
     const int first = low >> 6, shift = low & 63;
     const int next = std::min(first + 1, count - 1); // read, never used, past the last
     // Shifted twice: a shift by 64 would be undefined.
-    const std::uint64_t window = (words[first] >> shift) | ((words[next] << 1) << (63 - shift));
+    const std::uint64_t window =
+        (words[first * stride] >> shift) | ((words[next * stride] << 1) << (63 - shift));
     const std::uint64_t want = ~std::uint64_t(0) >> (64 - length);
     return (window & want) == want;
 }
@@ -153,8 +154,8 @@ class FillBound {
     }
 
     // Whether every pixel the fill takes on row y is set in bits, the row's
-    // words, of which there are words.
-    bool RowSet(int y, const std::uint64_t* bits, int words) const
+    // words, of which there are words, stride apart.
+    bool RowSet(int y, const std::uint64_t* bits, int words, std::ptrdiff_t stride) const
     {
         double c[4];
         int k = 0;
@@ -167,7 +168,7 @@ class FillBound {
             std::swap(c[0], c[1]);
         for (int p = 0; p + 1 < k; p += 2) {
             const ColumnRange r = FillColumns(c[p], c[p + 1]);
-            if (!AllSetIn(bits, words, r.low, r.high))
+            if (!AllSetIn(bits, words, r.low, r.high, stride))
                 return false;
         }
         return true;

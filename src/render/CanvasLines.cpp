@@ -206,10 +206,10 @@ void Canvas::WalkBeneath(std::size_t index, std::int64_t steps, std::int64_t du,
         longFrom = (longRun - 1) * -twoDv;  // longRun where error reaches this
     }
     for (;;) {
-        const std::uint64_t* const bits = alongRows
-                                              ? setPixels.data() + std::size_t(v) * kRowWords
-                                              : setColumns.data() + std::size_t(v) * kColumnWords;
-        if (!AllSetIn(bits, alongRows ? kRowWords : kColumnWords, u, u + int(run))) {
+        const std::uint64_t* const bits =
+            alongRows ? setPixels.data() + v : setColumns.data() + std::size_t(v) * kColumnWords;
+        if (!AllSetIn(bits, alongRows ? kRowWords : kColumnWords, u, u + int(run),
+                      alongRows ? kHeight : 1)) {
             if constexpr (alongRows)
                 SetSpanBeneath(v, u, u + int(run), pen);
             else
