@@ -31,10 +31,10 @@ inline std::uint64_t WordMask(int word, int low, int high)
 }
 
 // ColumnSlant::AllColumnsSet of the columns' bits, four columns at a time in
-// lanes, by the same operations on each (maxpd and minpd choose as
-// std::max and std::min do here), the bits of each column's rows taken from
-// a window over two words as AllSetIn does; a column of more than 64 rows
-// as AllSetIn does. A steep fill crosses few columns, each a short run.
+// lanes: each lane's rows by the same operations (maxpd and minpd choose as
+// std::max and std::min do here), their bits taken from a window over two
+// words as in AllSetIn, and a run of more than 64 rows by AllSetIn itself.
+// A steep fill crosses few columns, each a short run.
 __attribute__((target("avx2"))) bool SlantSetInLanes(const ColumnSlant& slant,
                                                      const std::uint64_t* columnBits, int words)
 {
@@ -73,7 +73,8 @@ __attribute__((target("avx2"))) bool SlantSetInLanes(const ColumnSlant& slant,
                       _mm_set1_epi32(1)));
         const __m256i length = _mm256_cvtepi32_epi64(_mm_sub_epi32(end, low));
         const __m256i longRun = _mm256_and_si256(some, _mm256_cmpgt_epi64(length, sixtyFour));
-        // The first word of each column's rows and the next, the last but one at most.
+        // The word of each lane's first row, and the next one, held to the
+        // column's last; lanes without rows gather nothing.
         const __m128i base =
             _mm_mullo_epi32(_mm_add_epi32(_mm_set1_epi32(x), ahead), _mm_set1_epi32(words));
         const __m128i firstWord = _mm_srai_epi32(low, 6);
