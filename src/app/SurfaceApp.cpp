@@ -2,7 +2,6 @@
 
 #include "base/Version.h"
 #include "platform/QtTranslations.h"
-#include "ui/MainIcon.h"
 #include "ui/SurfaceDlg.h"
 #include "view/ViewerSession.h"
 
@@ -14,7 +13,6 @@ CSurfaceApp::CSurfaceApp(int& argc, char** argv) : application(argc, argv)
     QApplication::setApplicationName(QStringLiteral("hyt"));
     QApplication::setApplicationVersion(QString::fromLatin1(kVersion));
     QGuiApplication::setDesktopFileName(QStringLiteral("hyt"));
-    QApplication::setWindowIcon(MakeMainIcon());
     // Before the first window, so that every dialog of Qt speaks Spanish.
     InstallSpanishQtTranslations(application);
 }

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include "platform/DialogUnits.h"
@@ -139,8 +140,6 @@ bool CSurfaceDlg::OnInitDialog()
             ->setEnabled(false);
     }
 
-    setWindowIcon(icon);
-
     for (const ExampleSurface& example : kExamples)
         exampleCombo->AddString(
             QString::fromUtf8(example.label.data(), qsizetype(example.label.size())));
@@ -254,6 +253,16 @@ void CSurfaceDlg::contextMenuEvent(QContextMenuEvent* event)
 void CSurfaceDlg::paintEvent(QPaintEvent* event)
 {
     OnPaint(event);
+    if (!iconGiven) {
+        // The window's icon is painted at every size the desktop is given,
+        // a tenth of the start-up: the window shows without it and takes it,
+        // and the application with it, once it has been painted.
+        iconGiven = true;
+        QTimer::singleShot(0, this, [this] {
+            setWindowIcon(icon);
+            QApplication::setWindowIcon(icon);
+        });
+    }
 }
 
 void CSurfaceDlg::OnPaint(QPaintEvent* event)

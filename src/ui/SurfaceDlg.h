@@ -115,6 +115,7 @@ class CSurfaceDlg : public QDialog {
     std::unique_ptr<DataFileList> fileList; // what each file-list entry came from
 
     QIcon icon;
+    bool iconGiven = false; // to the window, after its first paint
     SystemMenu* systemMenu = nullptr;
 
     // Controls, in template order.

@@ -2,6 +2,7 @@
 // colour switch, the modal windows, the system menu, the ways out and the
 // file messages.
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
@@ -92,6 +93,7 @@ class MainWindowTest : public QObject {
     void cleanup();
 
     void opensWithListsTickAndNoPicture();
+    void takesItsIconOnceShown();
     void textsFitAndTabOrderIsTheTemplates();
     void choosingASourceResetsTheBarsAndDraws_data();
     void choosingASourceResetsTheBarsAndDraws();
@@ -156,6 +158,19 @@ void MainWindowTest::opensWithListsTickAndNoPicture()
     emit DistanceBar(dialog)->Scrolled(SB_LINEDOWN, 0);
     QVERIFY(!dialog.HasPicture());
     QVERIFY(std::isfinite(scene->eye.x) && std::isfinite(scene->zoomLevel));
+}
+
+// The icon comes after the first paint, for the window and the windows
+// opened after it.
+void MainWindowTest::takesItsIconOnceShown()
+{
+    CSurfaceDlg dialog(*session);
+    QVERIFY(!dialog.testAttribute(Qt::WA_SetWindowIcon));
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTRY_VERIFY(dialog.testAttribute(Qt::WA_SetWindowIcon));
+    QVERIFY(dialog.windowIcon().availableSizes().contains(QSize(32, 32)));
+    QVERIFY(!QApplication::windowIcon().isNull());
 }
 
 void MainWindowTest::textsFitAndTabOrderIsTheTemplates()
@@ -234,8 +249,8 @@ void MainWindowTest::choosingASourceResetsTheBarsAndDraws()
     const QRgb window = dialog.palette().color(QPalette::Window).rgb();
     for (const QRect& beside : {QRect(shown.right() + 1, shown.top(), 1, shown.height()),
                                 QRect(shown.left(), shown.bottom() + 1, shown.width(), 1)})
-        QVERIFY(IsUniform(dialog.grab(beside).toImage().convertToFormat(QImage::Format_RGB32),
-                          window));
+        QVERIFY(
+            IsUniform(dialog.grab(beside).toImage().convertToFormat(QImage::Format_RGB32), window));
 }
 
 void MainWindowTest::everyBarMessageRedraws_data()
