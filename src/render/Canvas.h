@@ -260,11 +260,12 @@ class Canvas {
     std::vector<int> crossings;
     // Beneath: a bit per pixel, rows of kRowWords words, set once the pixel
     // is, word w of row y at w * kHeight + y, so that the rows of a steep
-    // segment's run are neighbours; per row the count of pixels still unset and a bit per row
-    // wholly set; per group of rows the columns set on all of its rows, each word worked out again
-    // when a row of it has changed there. Groups of a level are four of the level below: blocks of
-    // 8 rows, then 32, then 128, so that a test that fails on a large group narrows down in few
-    // steps.
+    // segment's run are neighbours; per row the count of pixels still unset
+    // and a bit per row wholly set; per group of rows the columns set on all
+    // of its rows, each word worked out again when a row of it has changed
+    // there. Groups of a level are four of the level below: blocks of 8
+    // rows, then 32, then 128, so that a test that fails on a large group
+    // narrows down in few steps.
     static constexpr int kRowWords = (kWidth + 63) / 64;
     static constexpr int kLevels = 3;
     static constexpr int kGroupRows[kLevels] = {8, 32, 128};

@@ -40,9 +40,10 @@ template <typename WordOf> inline bool AllSet(int low, int high, WordOf wordOf)
     return true;
 }
 
-// AllSet of the words words[0], words[stride], ... (count of them): up to 64 bits from a window
-// over two neighbouring words, with no branch on where they fall, for the short runs of rows of a
-// column and of columns of a row that drawing beneath tests most; longer ones word by word.
+// AllSet of the words words[0], words[stride], ... (count of them): up to
+// 64 bits from a window over two neighbouring words, with no branch on where
+// they fall, for the short runs of rows of a column and of columns of a row
+// that drawing beneath tests most; longer ones word by word.
 inline bool AllSetIn(const std::uint64_t* words, int count, int low, int high,
                      std::ptrdiff_t stride = 1)
 {
