@@ -28,7 +28,7 @@ Canvas::Canvas() : pen(ToPixel(0)), brush(ToPixel(0)), clearColor(ToPixel(0))
 Canvas::Canvas(Canvas& whole, int top, int end)
     : pixels(static_cast<Pixel*>(whole.pixels)), windowTop(std::clamp(top, 0, kHeight)),
       windowEnd(std::clamp(end, windowTop, kHeight)), pen(whole.pen), brush(whole.brush),
-      wideFill(whole.wideFill), clearColor(whole.clearColor)
+      wideFill(whole.wideFill), moreRegisters(whole.moreRegisters), clearColor(whole.clearColor)
 {
 }
 
@@ -37,6 +37,16 @@ bool Canvas::HasWideLanes()
     static const bool has = [] {
         __builtin_cpu_init();
         return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return has;
+}
+
+bool Canvas::HasMoreRegisters()
+{
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+               __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512dq");
     }();
     return has;
 }

@@ -117,6 +117,15 @@ class Canvas {
     bool WideFill() const { return wideFill; }
     static bool HasWideLanes();
 
+    // Whether a loop over cells drawn in lanes may be compiled for AVX-512's
+    // thirty-two vector registers, so that the cell's constants need not
+    // wait on the stack: by default where the processor has them, and only
+    // with WideFill(). The lanes stay eight wide, and the picture is the
+    // same either way.
+    void UseMoreRegisters(bool use) { moreRegisters = use && HasMoreRegisters(); }
+    bool MoreRegisters() const { return wideFill && moreRegisters; }
+    static bool HasMoreRegisters();
+
     const Pixel* Pixels() const { return pixels; }
     Pixel PixelAt(int x, int y) const { return pixels[std::size_t(y) * kWidth + x]; }
 
@@ -249,6 +258,7 @@ class Canvas {
     Pixel pen;
     Pixel brush;
     bool wideFill = HasWideLanes();
+    bool moreRegisters = HasMoreRegisters();
     // Every pixel outside rows [dirtyTop, dirtyEnd) has the colour clearColor.
     Pixel clearColor;
     int dirtyTop = kHeight;

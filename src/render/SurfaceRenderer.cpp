@@ -199,20 +199,42 @@ __attribute__((flatten)) void DrawCells(const SceneState& scene, Canvas& canvas,
     });
 }
 
-// DrawCells where the canvas draws in lanes, not beneath: the cell path
-// inlined into the loop, which sets its constants up once, not per cell.
+// One cell of DrawCells where the canvas draws in lanes, not beneath: the
+// cell path inlined into the loop, which sets its constants up once, not
+// per cell.
+template <const CellOrder& order>
+__attribute__((target("avx2"), always_inline)) inline void
+DrawCellInLanes(const SceneState& scene, Canvas& canvas, const RendererScratch& s, int i, int j,
+                bool colored, unsigned band)
+{
+    alignas(16) POINT corners[4];
+    unsigned segments;
+    if (TakeCell<order>(scene, canvas, s, i, j, colored, band, corners, segments))
+        canvas.QuadInLanes(corners, segments);
+}
+
 template <const CellOrder& order, bool columnsOuter, bool outerUp>
 __attribute__((target("avx2"), flatten)) void
 DrawCellsInLanes(const SceneState& scene, Canvas& canvas, const RendererScratch& s, bool colored,
                  unsigned band)
 {
     ForEachCell<columnsOuter, outerUp, false>([&](int i, int j) __attribute__((target("avx2"))) {
-        alignas(16) POINT corners[4];
-        unsigned segments;
-        if (TakeCell<order>(scene, canvas, s, i, j, colored, band, corners, segments))
-            canvas.QuadInLanes(corners, segments);
+        DrawCellInLanes<order>(scene, canvas, s, i, j, colored, band);
     });
 }
+
+// The same loop with AVX-512's thirty-two registers: the same eight lanes,
+// but the cell's constants and corners stay in registers.
+#define HYT_MORE_REGISTERS "avx2,avx512f,avx512vl,avx512bw,avx512dq"
+template <const CellOrder& order, bool columnsOuter, bool outerUp>
+__attribute__((target(HYT_MORE_REGISTERS), flatten)) void
+DrawCellsInMoreRegisters(const SceneState& scene, Canvas& canvas, const RendererScratch& s,
+                         bool colored, unsigned band)
+{
+    ForEachCell<columnsOuter, outerUp, false>([&](int i, int j) __attribute__((target(
+        HYT_MORE_REGISTERS))) { DrawCellInLanes<order>(scene, canvas, s, i, j, colored, band); });
+}
+#undef HYT_MORE_REGISTERS
 
 template <const CellOrder& order, bool columnsOuter, bool outerUp>
 void DrawInOrder(const SceneState& scene, Canvas& canvas, RendererScratch& s, bool colored,
@@ -232,7 +254,11 @@ void DrawInOrder(const SceneState& scene, Canvas& canvas, RendererScratch& s, bo
             DrawCells<order, columnsOuter, outerUp, true>(scene, band, s, colored, bit);
             band.EndBeneath();
         } else if (band.WideFill()) {
-            DrawCellsInLanes<order, columnsOuter, outerUp>(scene, band, s, colored, bit);
+            if (band.MoreRegisters())
+                DrawCellsInMoreRegisters<order, columnsOuter, outerUp>(scene, band, s, colored,
+                                                                       bit);
+            else
+                DrawCellsInLanes<order, columnsOuter, outerUp>(scene, band, s, colored, bit);
         } else {
             DrawCells<order, columnsOuter, outerUp, false>(scene, band, s, colored, bit);
         }
