@@ -29,6 +29,7 @@ template <int N> struct Lanes {
     typedef std::int64_t Mask __attribute__((vector_size(8 * N)));
     typedef std::int32_t Int __attribute__((vector_size(4 * N)));
     typedef std::uint8_t Byte __attribute__((vector_size(N)));
+    typedef std::uint8_t MaskBytes __attribute__((vector_size(8 * N))); // a Mask's bytes
     static constexpr int kCount = N;
 };
 
@@ -92,7 +93,15 @@ StorePixels(RendererScratch& s, int k, const typename L::Real& x, const typename
         const auto points = __builtin_shufflevector(xi, yi, 0, 2, 1, 3);
         std::memcpy(static_cast<void*>(s.points + k), &points, sizeof points);
     }
-    const typename L::Byte visible = __builtin_convertvector(has, typename L::Byte) & 1;
+    // The low byte of each lane's mask, picked as bytes: narrowing each lane
+    // in turn takes several times the instructions.
+    const typename L::MaskBytes bytes = typename L::MaskBytes(has);
+    typename L::Byte visible;
+    if constexpr (L::kCount == 4)
+        visible = __builtin_shufflevector(bytes, bytes, 0, 8, 16, 24);
+    else
+        visible = __builtin_shufflevector(bytes, bytes, 0, 8);
+    visible &= 1;
     std::memcpy(s.visible + k, &visible, sizeof visible);
 }
 
