@@ -72,6 +72,33 @@ __attribute__((always_inline)) inline typename L::Real Keep(const typename L::Ma
     return typename L::Real(mask & typename L::Mask(value));
 }
 
+// The lanes' vertices (x, y, z) one after another from out, by whole vectors
+// of shuffled lanes rather than a store per value.
+template <typename L>
+__attribute__((always_inline)) inline void StoreVertices(double* out, const typename L::Real& x,
+                                                         const typename L::Real& y,
+                                                         const typename L::Real& z)
+{
+    if constexpr (L::kCount == 4) {
+        const auto xyLow = __builtin_shufflevector(x, y, 0, 4, 1, 5);     // x0 y0 x1 y1
+        const auto xyHigh = __builtin_shufflevector(x, y, 2, 6, 3, 7);    // x2 y2 x3 y3
+        const auto yzLow = __builtin_shufflevector(xyLow, z, 3, 5, 3, 5); // y1 z1
+        const typename L::Real first = __builtin_shufflevector(xyLow, z, 0, 1, 4, 2);
+        const typename L::Real second = __builtin_shufflevector(yzLow, xyHigh, 0, 1, 4, 5);
+        const typename L::Real third = __builtin_shufflevector(xyHigh, z, 6, 2, 3, 7);
+        std::memcpy(out, &first, sizeof first);
+        std::memcpy(out + 4, &second, sizeof second);
+        std::memcpy(out + 8, &third, sizeof third);
+    } else {
+        const typename L::Real first = __builtin_shufflevector(x, y, 0, 2);
+        const typename L::Real second = __builtin_shufflevector(z, x, 0, 3);
+        const typename L::Real third = __builtin_shufflevector(y, z, 1, 3);
+        std::memcpy(out, &first, sizeof first);
+        std::memcpy(out + 2, &second, sizeof second);
+        std::memcpy(out + 4, &third, sizeof third);
+    }
+}
+
 // The pixels of vertices k.. from their projections; seen is a lane mask.
 // Truncation gives INT32_MIN for exactly what HasPixel refuses, so the
 // point is ToPixel's either way.
@@ -156,11 +183,7 @@ __attribute__((always_inline)) inline void ProjectVerticesIn(SceneState& scene, 
             const Real screenX = Keep<L>(seen, Dot(offset, right));
             const Real screenY = Keep<L>(seen, Dot(offset, up));
             const Real shown = Keep<L>(seen, Splat<Real>(1.0));
-            for (int i = 0; i < kCount; ++i) {
-                out[3 * (k + i)] = screenX[i];
-                out[3 * (k + i) + 1] = screenY[i];
-                out[3 * (k + i) + 2] = shown[i];
-            }
+            StoreVertices<L>(out + 3 * k, screenX, screenY, shown);
             // ColorIndex: a NaN quotient fails q > 0 and goes to 0 as there.
             Real quotient = ((h - minHeight) * 254.0) / range;
             quotient = quotient > 0.0 ? quotient : 0.0;
