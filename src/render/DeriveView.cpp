@@ -161,22 +161,41 @@ __attribute__((always_inline)) inline void ProjectVerticesIn(SceneState& scene, 
     // |h| < limit: finite, and never on a flat grid.
     const double colorLimit =
         scene.maxHeight == minHeight ? 0.0 : std::numeric_limits<double>::infinity();
-    Real firstColumn;
-    for (int i = 0; i < kCount; ++i)
-        firstColumn[i] = double(i); // whole numbers: adding kCount is exact
+    // What depends only on the column, once for every row: each dot product
+    // below is (z + y) + x, its z term a column's.
+    constexpr int kGroups = kGridSize / kCount;
+    struct ColumnTerms {
+        Real pz, dz, seenZ, numeratorZ, denominatorZ;
+    } columns[kGroups];
+    for (int g = 0; g < kGroups; ++g) {
+        Real column;
+        for (int i = 0; i < kCount; ++i)
+            column[i] = double(g * kCount + i);
+        ColumnTerms& c = columns[g];
+        c.pz = column - 50.0;
+        c.dz = eye.z - c.pz;
+        c.seenZ = c.dz * eyeToPlaneCenter.z;
+        c.numeratorZ = toEye.z * (planeCenter.z - c.pz);
+        c.denominatorZ = toEye.z * c.dz;
+    }
     double* out = reinterpret_cast<double*>(scene.vertices.data());
     for (int row = 0; row < kGridSize; ++row) {
         const Real y = Splat<Real>(double(row) - 50.0);
-        Real column = firstColumn;
-        for (int k = row * kGridSize; k < (row + 1) * kGridSize; k += kCount, column += kCount) {
+        const Real dy = eye.y - y;
+        const Real seenY = dy * eyeToPlaneCenter.y, numeratorY = toEye.y * (planeCenter.y - y),
+                   denominatorY = toEye.y * dy;
+        for (int g = 0; g < kGroups; ++g) {
+            const int k = row * kGridSize + g * kCount;
+            const ColumnTerms& c = columns[g];
             Real h;
             std::memcpy(&h, &scene.heights[std::size_t(k)], sizeof h);
-            const LaneVec3<Real> p{zScale * h, y, column - 50.0};
             // Project, lane by lane.
-            const LaneVec3<Real> d = Subtract(eye, p);
-            const Mask seen = Dot(d, eyeToPlaneCenter) > 0.0;
-            const Real t = Dot(toEye, Subtract(planeCenter, p)) / Dot(toEye, d);
-            const LaneVec3<Real> q{p.x + t * d.x, p.y + t * d.y, p.z + t * d.z};
+            const Real px = zScale * h;
+            const LaneVec3<Real> d{eye.x - px, dy, c.dz};
+            const Mask seen = (c.seenZ + seenY) + d.x * eyeToPlaneCenter.x > 0.0;
+            const Real t = ((c.numeratorZ + numeratorY) + toEye.x * (planeCenter.x - px)) /
+                           ((c.denominatorZ + denominatorY) + toEye.x * d.x);
+            const LaneVec3<Real> q{px + t * d.x, y + t * d.y, c.pz + t * d.z};
             const LaneVec3<Real> offset = Subtract(
                 LaneVec3<Real>{zoomLevel * q.x, zoomLevel * q.y, zoomLevel * q.z}, planeCenter);
             // A hidden vertex is (0, 0, 0): the mask clears every bit.
