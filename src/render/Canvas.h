@@ -118,10 +118,10 @@ class Canvas {
     static bool HasWideLanes();
 
     // Whether a loop over cells drawn in lanes may be compiled for AVX-512's
-    // thirty-two vector registers, so that the cell's constants need not
-    // wait on the stack: by default where the processor has them, and only
-    // with WideFill(). The lanes stay eight wide, and the picture is the
-    // same either way.
+    // thirty-two vector registers, so that far fewer of a cell's values are
+    // put on the stack and read back: by default where the processor has
+    // them, and only with WideFill(). The lanes stay eight wide, and the
+    // picture is the same either way.
     void UseMoreRegisters(bool use) { moreRegisters = use && HasMoreRegisters(); }
     bool MoreRegisters() const { return wideFill && moreRegisters; }
     static bool HasMoreRegisters();

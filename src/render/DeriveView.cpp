@@ -19,7 +19,8 @@ namespace {
 // where the processor has them (AVX2), the same code compiled for each. Each
 // lane does exactly the scalar operations of the model point, Project,
 // ColorIndex and ToPixel, in the same order and rounding (no fused
-// multiply-add), so every bit is theirs; only the lanes are new. Nothing
+// multiply-add), so every bit is theirs; only the lanes are new, and the
+// terms that depend on the column alone, worked out once for all rows. Nothing
 // that takes the four-lane vectors is ever called, so the note that their
 // passing changes without AVX concerns no call.
 #pragma GCC diagnostic ignored "-Wpsabi"

@@ -200,8 +200,7 @@ __attribute__((flatten)) void DrawCells(const SceneState& scene, Canvas& canvas,
 }
 
 // One cell of DrawCells where the canvas draws in lanes, not beneath: the
-// cell path inlined into the loop, which sets its constants up once, not
-// per cell.
+// whole cell path, inlined into the loops below, with no call per cell.
 template <const CellOrder& order>
 __attribute__((target("avx2"), always_inline)) inline void
 DrawCellInLanes(const SceneState& scene, Canvas& canvas, const RendererScratch& s, int i, int j,
@@ -224,7 +223,7 @@ DrawCellsInLanes(const SceneState& scene, Canvas& canvas, const RendererScratch&
 }
 
 // The same loop with AVX-512's thirty-two registers: the same eight lanes,
-// but the cell's constants and corners stay in registers.
+// but far fewer of the cell's values are put on the stack and read back.
 #define HYT_MORE_REGISTERS "avx2,avx512f,avx512vl,avx512bw,avx512dq"
 template <const CellOrder& order, bool columnsOuter, bool outerUp>
 __attribute__((target(HYT_MORE_REGISTERS), flatten)) void
