@@ -105,8 +105,11 @@ class Canvas {
     // falls on set pixels is dropped a block of rows at a time.
     void BeginBeneath();
     void EndBeneath();
-    // Quad's outline, then its fill, beneath what is there.
-    void QuadBeneath(const POINT* corners, unsigned segments);
+    // Quad's outline, then its fill, beneath what is there. drawnBefore:
+    // segments left out of segments that were drawn beneath already, as a
+    // mesh's later cell, drawn first beneath, draws the edge it shares; a
+    // fill whose pixels all lie on its whole outline then adds nothing.
+    void QuadBeneath(const POINT* corners, unsigned segments, unsigned drawnBefore = 0);
 
     // Whether cells wholly on the canvas are drawn in lanes, their fills two
     // rows at a time in eight and their outlines' short segments four at a
@@ -207,7 +210,8 @@ class Canvas {
     // Beneath: the parts of a segment on rows [first, end), and of a
     // quadrilateral's fill, that can fall on unset pixels.
     void SegmentBeneath(POINT a, POINT b, int first, int end);
-    void FillBeneath(const POINT* corners, int first, int end);
+    // outlineSet: every segment of the outline is drawn already.
+    void FillBeneath(const POINT* corners, int first, int end, bool outlineSet);
     // Word word of the columns set on every row of a group of
     // kGroupRows[level] rows, worked out again when stale.
     std::uint64_t GroupWord(int level, int group, int word);

@@ -225,12 +225,14 @@ void Canvas::SegmentBeneath(POINT a, POINT b, int first, int end)
     ForEachUncoveredBlock<kLevels - 1, kLevels - 1>(LineBound(a, b), first, end, visit);
 }
 
-void Canvas::FillBeneath(const POINT* corners, int first, int end)
+void Canvas::FillBeneath(const POINT* corners, int first, int end, bool outlineSet)
 {
     const CornerBounds bounds(corners, 4);
     const bool columnsOnCanvas = bounds.ColumnsOnCanvas();
     const bool small = bounds.Small();
     const FillBound bound(corners);
+    if (outlineSet && bound.WithinOutline(first, end))
+        return;
     const auto columnSet = [this](int x, int top, int bottom) {
         const std::uint64_t* const column = setColumns.data() + std::size_t(x) * kColumnWords;
         return AllSetIn(column, kColumnWords, top, bottom);
@@ -350,7 +352,7 @@ int Canvas::LastOpenRow(int from, int end) const
     return from - 1;
 }
 
-void Canvas::QuadBeneath(const POINT* corners, unsigned segments)
+void Canvas::QuadBeneath(const POINT* corners, unsigned segments, unsigned drawnBefore)
 {
     if (corners == nullptr)
         return;
@@ -378,7 +380,7 @@ void Canvas::QuadBeneath(const POINT* corners, unsigned segments)
     const int firstRow = FirstOpenRow(std::max(minY, windowTop), std::min(maxY, windowEnd));
     const int endRow = LastOpenRow(firstRow, std::min(maxY, windowEnd)) + 1;
     if (minX < maxX && firstRow < endRow)
-        FillBeneath(corners, firstRow, endRow);
+        FillBeneath(corners, firstRow, endRow, ((segments | drawnBefore) & 0xF) == 0xF);
 }
 
 } // namespace hyt

@@ -175,6 +175,27 @@ class FillBound {
         return true;
     }
 
+    // Whether every pixel the fill takes on rows [first, end) lies on its
+    // outline, when the crossings of each row lie within a column of each
+    // other. An edge lights floor(c + 1/2) of its crossing c on each row it
+    // crosses. The row's fill lies in [ceil(least), ceil(most)), which then
+    // holds at most one pixel p: within half a pixel of the least crossing,
+    // or else of the most, so one of their edges lights p. Only steep edges
+    // (|dx| <= |dy|) are taken: with 32-bit corners their crossings stay
+    // below 2^33 in size, rounded within a few millionths of a pixel, far
+    // below kMargin.
+    bool WithinOutline(int first, int end) const
+    {
+        int from = first;
+        for (const int row : cornerRows)
+            if (row > from && row < end) {
+                if (!PieceWithinOutline(from, row))
+                    return false;
+                from = row;
+            }
+        return PieceWithinOutline(from, end);
+    }
+
     // Whether every pixel the fill takes on rows [first, end) is set, asked
     // column by column: slantSet(slant) tells whether the rows of every
     // column of a ColumnSlant are. A steep sliver crosses many rows and few
@@ -238,6 +259,29 @@ class FillBound {
             out[n++] = FillColumns(std::min(top[order[p]], bottom[order[p]]),
                                    std::max(top[order[p + 1]], bottom[order[p + 1]]));
         return n;
+    }
+
+    // Rows [from, end), crossed by one set of edges, for WithinOutline. The
+    // spread of the crossings, the most of straight lines less the least,
+    // is convex in the row: its greatest is on the first row or the last.
+    bool PieceWithinOutline(int from, int end) const
+    {
+        double least[2] = {0, 0}, most[2] = {0, 0};
+        bool crossed = false;
+        for (int i = 0; i < count; ++i) {
+            const Edge& e = edges[i];
+            if (!(e.top <= from && from < e.bottom))
+                continue;
+            if (!(std::abs(e.slope) <= 1.0))
+                return false;
+            const double ends[2] = {e.At(from), e.At(end - 1)};
+            for (int j = 0; j < 2; ++j) {
+                least[j] = crossed ? std::min(least[j], ends[j]) : ends[j];
+                most[j] = crossed ? std::max(most[j], ends[j]) : ends[j];
+            }
+            crossed = true;
+        }
+        return most[0] - least[0] <= 1 - kMargin && most[1] - least[1] <= 1 - kMargin;
     }
 
     // Rows [from, end), crossed by one set of edges, for SetByColumns.

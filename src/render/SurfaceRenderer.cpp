@@ -193,7 +193,7 @@ __attribute__((flatten)) void DrawCells(const SceneState& scene, Canvas& canvas,
         if (!TakeCell<order>(scene, canvas, s, i, j, colored, band, corners, segments))
             return;
         if constexpr (beneath)
-            canvas.QuadBeneath(corners, segments);
+            canvas.QuadBeneath(corners, segments, kAllSegments & ~segments);
         else
             canvas.Quad(corners, segments);
     });

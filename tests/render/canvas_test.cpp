@@ -675,6 +675,7 @@ TEST(CanvasTest, DrawingBeneathInReverseGivesThePictureDrawnForward)
         const char* name;
         std::int64_t centreLow, centreHigh, width, height;
         int quads;
+        bool wholeOutlines = false; // else each quad leaves out some segments
     };
     const Case cases[] = {
         {"small quads on the canvas, many overlapping", 0, 500, 30, 30, 3000},
@@ -682,6 +683,10 @@ TEST(CanvasTest, DrawingBeneathInReverseGivesThePictureDrawnForward)
         {"flat slivers, outlines one above another", 0, 600, 300, 3, 3000},
         {"large quads reaching off the canvas", -200, 900, 600, 600, 400},
         {"huge quads far across the canvas", -100, 800, 2'000'000'000, 2'000'000'000, 300},
+        // Fills within a pixel or two of their outlines, which may hold
+        // them wholly or not: a fill left to its outline must be.
+        {"hair-thin steep slivers, whole outlines", 0, 600, 1, 300, 3000, true},
+        {"hair-thin slivers from far off, whole outlines", 0, 600, 1, 2'000'000'000, 1000, true},
     };
     std::mt19937 random(99);
     auto forward = std::make_unique<Canvas>();
@@ -698,7 +703,7 @@ TEST(CanvasTest, DrawingBeneathInReverseGivesThePictureDrawnForward)
             const POINT centre = RandomPoint(random, c.centreLow, c.centreHigh);
             for (POINT& p : q.corners)
                 p = RandomCorner(random, centre, c.width, c.height);
-            q.segments = unsigned(random() % 16);
+            q.segments = c.wholeOutlines ? 0xFu : unsigned(random() % 16);
             q.brush = Rgb(int(random() % 256), int(random() % 256), 7);
         }
         forward->Clear(Rgb(0, 0, 0));
