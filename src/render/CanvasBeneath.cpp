@@ -227,12 +227,12 @@ void Canvas::SegmentBeneath(POINT a, POINT b, int first, int end)
 
 void Canvas::FillBeneath(const POINT* corners, int first, int end, bool outlineSet)
 {
-    const CornerBounds bounds(corners, 4);
-    const bool columnsOnCanvas = bounds.ColumnsOnCanvas();
-    const bool small = bounds.Small();
     const FillBound bound(corners);
     if (outlineSet && bound.WithinOutline(first, end))
         return;
+    const CornerBounds bounds(corners, 4);
+    const bool columnsOnCanvas = bounds.ColumnsOnCanvas();
+    const bool small = bounds.Small();
     const auto columnSet = [this](int x, int top, int bottom) {
         const std::uint64_t* const column = setColumns.data() + std::size_t(x) * kColumnWords;
         return AllSetIn(column, kColumnWords, top, bottom);
