@@ -66,9 +66,6 @@ class Canvas {
     // Sets every pixel, shown or not, to one colour.
     void Clear(COLORREF color);
 
-    int WindowTop() const { return windowTop; }
-    int WindowEnd() const { return windowEnd; }
-
     // Fills [left, right) x [top, bottom) with the brush and outlines it with
     // the pen along its inner border; right and bottom are exclusive. An empty
     // range (right <= left or bottom <= top) draws nothing.
@@ -103,7 +100,9 @@ class Canvas {
     // Quad in forward order, since a pixel keeps the colour of its last
     // write; where cells overlap many times over, the part of a cell that
     // falls on set pixels is dropped a block of rows at a time.
-    void BeginBeneath();
+    // Only columns [left, right) are drawn: a band of columns, which may be
+    // drawn beside the others' bands as bands of rows are.
+    void BeginBeneath(int left = 0, int right = kWidth);
     void EndBeneath();
     // Quad's outline, then its fill, beneath what is there. drawnBefore:
     // segments left out of segments that were drawn beneath already, as a

@@ -114,16 +114,28 @@ __attribute__((target("avx2"))) bool SlantSetInLanes(const ColumnSlant& slant,
 
 } // namespace
 
-void Canvas::BeginBeneath()
+void Canvas::BeginBeneath(int left, int right)
 {
     beneath = true;
-    setPixels.fill(0);
-    setColumns.fill(0);
-    openPixels.fill(kWidth);
-    fullRows.fill(0);
+    left = std::clamp(left, 0, kWidth);
+    right = std::clamp(right, left, kWidth);
+    // Columns outside [left, right) start out set, so that nothing is drawn there.
+    std::uint64_t outside[kRowWords];
+    for (int word = 0; word < kRowWords; ++word) {
+        const int low = std::clamp(left - 64 * word, 0, 64),
+                  high = std::clamp(right - 64 * word, 0, 64);
+        const std::uint64_t below = high == 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << high) - 1;
+        outside[word] = low < high ? ~(below & (~std::uint64_t(0) << low)) : ~std::uint64_t(0);
+        std::fill_n(setPixels.begin() + std::ptrdiff_t(word) * kHeight, kHeight, outside[word]);
+    }
+    for (int x = 0; x < kWidth; ++x)
+        std::fill_n(setColumns.begin() + std::ptrdiff_t(x) * kColumnWords, kColumnWords,
+                    x >= left && x < right ? 0 : ~std::uint64_t(0));
+    openPixels.fill(right - left);
+    fullRows.fill(left < right ? 0 : ~std::uint64_t(0));
     for (auto& level : groupSet)
         for (auto& group : level)
-            group.fill(0);
+            std::copy_n(outside, kRowWords, group.begin());
     for (auto& level : staleGroupWords)
         level.fill(0);
 }

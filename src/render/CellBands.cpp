@@ -1,10 +1,11 @@
 // How a redraw's cells lie on the canvas: whether they overlap so much that
-// drawing beneath pays, and where to split the picture into two bands of
-// about the same work.
+// drawing beneath pays, and where to split the picture into two bands, of
+// rows or of columns, of about the same work.
 #include <emmintrin.h>
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 
 #include "render/Canvas.h"
@@ -84,8 +85,8 @@ void FindBands(RendererScratch& s, int split)
                 std::min(std::min(low[j].y, low[j + 1].y), std::min(high[j].y, high[j + 1].y));
             const int bottom =
                 std::max(std::max(low[j].y, low[j + 1].y), std::max(high[j].y, high[j + 1].y));
-            row[j] = std::uint8_t(row[j] | (top < split ? kUpperBand : 0) |
-                                  (bottom >= split ? kLowerBand : 0));
+            row[j] = std::uint8_t(row[j] | (top < split ? kFirstBand : 0) |
+                                  (bottom >= split ? kSecondBand : 0));
         }
     }
 }
@@ -114,6 +115,93 @@ int BandSplit(const RendererScratch& s)
         }
     }
     return std::clamp(split & ~7, 8, Canvas::kHeight - 8);
+}
+
+namespace {
+
+// The columns of each segment (a[j], b[j]) for j < count, four at a time
+// in lanes: within the rows about the canvas, widened by a pixel each way
+// beyond what a segment's pixels, or a fill it bounds, can take there, and
+// held to [-1, kWidth + 1]; low > high when it misses them.
+__attribute__((target_clones("avx2", "default"))) void EdgeColumns(const POINT* a, const POINT* b,
+                                                                   int count, ColumnRange* out)
+{
+    typedef double Real __attribute__((vector_size(32)));
+    typedef std::int32_t Int __attribute__((vector_size(16)));
+    constexpr double kTop = -2.0, kBottom = Canvas::kHeight + 1.0;
+    constexpr double kHeld = Canvas::kWidth + 4.0, kShift = 1024.0; // floor by truncation
+    const Real topRow = Real{} + kTop, bottomRow = Real{} + kBottom;
+    const Real held = Real{} + kHeld, heldBelow = Real{} - kHeld;
+    for (int j = 0; j < count; j += 4) {
+        Real ax, ay, bx, by;
+        for (int i = 0; i < 4; ++i) {
+            const int k = std::min(j + i, count - 1); // past the last: the last again
+            ax[i] = a[k].x;
+            ay[i] = a[k].y;
+            bx[i] = b[k].x;
+            by[i] = b[k].y;
+        }
+        // Selections, not std::min and std::max: a lane's own.
+        const Real upper = ay < by ? ay : by, lower = ay < by ? by : ay;
+        const Real top = upper < topRow ? topRow : upper;
+        const Real bottom = lower < bottomRow ? lower : bottomRow;
+        const auto level = ay == by; // then both ends
+        const Real slope = (bx - ax) / ((by - ay) + (level ? Real{} + 1.0 : Real{}));
+        const Real first = level ? ax : ax + (top - ay) * slope;
+        const Real second = level ? bx : ax + (bottom - ay) * slope;
+        Real low = first < second ? first : second, high = first < second ? second : first;
+        low = low < held ? (low < heldBelow ? heldBelow : low) : held;
+        high = high < held ? (high < heldBelow ? heldBelow : high) : held;
+        const Int floorLow = __builtin_convertvector(low + kShift, Int) - int(kShift);
+        const Int ceilHigh = int(kShift) - __builtin_convertvector(kShift - high, Int);
+        const Int misses = __builtin_convertvector(top > bottom, Int);
+        for (int i = 0; i < 4 && j + i < count; ++i)
+            out[j + i] = {misses[i] ? Canvas::kWidth + 1 : std::max(floorLow[i] - 1, -1),
+                          misses[i] ? -1 : std::min(ceilHigh[i] + 2, Canvas::kWidth + 1)};
+    }
+}
+
+ColumnRange Union(ColumnRange a, ColumnRange b)
+{
+    return {std::min(a.low, b.low), std::max(a.high, b.high)};
+}
+
+} // namespace
+
+// On each row of the canvas, a cell's fill lies between crossings of its
+// edges, and its outline on them: so its pixels there lie within its edges'
+// columns there. Each grid edge is worked out once, for both its cells.
+void FindColumnBands(RendererScratch& s, int split)
+{
+    std::array<ColumnRange, kGridSize> low, high, across; // edges along rows i, i + 1, and between
+    EdgeColumns(s.points, s.points + 1, kCells, low.data());
+    for (int i = 0; i < kCells; ++i) {
+        const POINT* lowRow = s.points + i * kGridSize;
+        const POINT* highRow = lowRow + kGridSize;
+        EdgeColumns(lowRow, highRow, kGridSize, across.data());
+        EdgeColumns(highRow, highRow + 1, kCells, high.data());
+        std::uint8_t* row = s.segments.data() + (i + 1) * kStride + 1;
+        for (int j = 0; j < kCells; ++j) {
+            const ColumnRange r = Union(Union(low[std::size_t(j)], high[std::size_t(j)]),
+                                        Union(across[std::size_t(j)], across[std::size_t(j + 1)]));
+            if (row[j] != 0 && r.low < r.high)
+                row[j] = std::uint8_t(row[j] | (r.low < split ? kFirstBand : 0) |
+                                      (r.high > split ? kSecondBand : 0));
+        }
+        std::swap(low, high);
+    }
+}
+
+int NextColumnSplit(int split, double firstSeconds, double secondSeconds)
+{
+    // Towards the slower band's side, by as much as it was slower; a time
+    // too short to tell by leaves the split where it is.
+    constexpr double kStep = Canvas::kWidth / 5.0;
+    const double total = firstSeconds + secondSeconds;
+    if (!(total > 0))
+        return split;
+    const int step = int(std::lround((firstSeconds - secondSeconds) / total * kStep));
+    return std::clamp(split - step, 8, Canvas::kWidth - 8);
 }
 
 } // namespace hyt

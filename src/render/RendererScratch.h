@@ -19,11 +19,12 @@ inline constexpr int kCells = kGridSize - 1; // cells run 0..98 on both axes
 inline constexpr int kStride = kCells + 2;
 using CellBytes = std::array<std::uint8_t, std::size_t(kStride) * kStride>;
 
-// A drawn cell's byte: the outline segments it draws, and the bands of rows
-// its corners reach when the picture is drawn in two.
+// A drawn cell's byte: the outline segments it draws, and the bands it
+// reaches when the picture is drawn in two: the first of the upper rows or
+// the left columns, the second of the others.
 inline constexpr unsigned kAllSegments = 0xF;
-inline constexpr unsigned kUpperBand = 0x10;
-inline constexpr unsigned kLowerBand = 0x20;
+inline constexpr unsigned kFirstBand = 0x10;
+inline constexpr unsigned kSecondBand = 0x20;
 
 struct RendererScratch {
     POINT points[kVertexCount + 1];     // ToPixel of each projection; one spare to read
@@ -46,6 +47,14 @@ int BandSplit(const RendererScratch& s);
 
 // Marks each drawn cell with the bands its rows reach.
 void FindBands(RendererScratch& s, int split);
+
+// Marks each drawn cell with the bands of columns, [0, split) and
+// [split, kWidth), that its pixels on the canvas may reach.
+void FindColumnBands(RendererScratch& s, int split);
+
+// The column between two bands of columns for the next picture, from this
+// one's split and the time each band took: a drag's pictures are alike.
+int NextColumnSplit(int split, double firstSeconds, double secondSeconds);
 
 // DeriveView, taking each vertex's pixel as it goes; false, taking none,
 // when the camera frame is not sound.

@@ -7,6 +7,7 @@
 
 #include <emmintrin.h>
 
+#include <chrono>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -235,21 +236,26 @@ DrawCellsInMoreRegisters(const SceneState& scene, Canvas& canvas, const Renderer
 }
 #undef HYT_MORE_REGISTERS
 
+// The threads a renderer may draw in: a helper beside the caller's own, and
+// the column at which the next picture drawn beneath in two is split.
+struct Helpers {
+    std::unique_ptr<WorkerThread>* worker; // none: one thread only
+    Bands bands;
+    int* columnSplit;
+};
+
 template <const CellOrder& order, bool columnsOuter, bool outerUp>
 void DrawInOrder(const SceneState& scene, Canvas& canvas, RendererScratch& s, bool colored,
-                 std::unique_ptr<WorkerThread>* worker, Bands bands)
+                 Helpers helpers)
 {
     FindSegments<order>(s);
     const bool beneath = HeavilyOverlapping(s);
-    auto draw = [&](Canvas& band) {
+    // bit: the band's own, or any segment bit, as a drawn cell has some.
+    auto draw = [&](Canvas& band, unsigned bit, int left, int right) {
         band.SetPen(kOutlineColor);
         band.SetBrush(kPlainFillColor);
-        // The band's own bit, or any segment bit: a drawn cell has some.
-        const unsigned bit = &band == &canvas        ? kAllSegments
-                             : band.WindowTop() == 0 ? kUpperBand
-                                                     : kLowerBand;
         if (beneath) {
-            band.BeginBeneath();
+            band.BeginBeneath(left, right);
             DrawCells<order, columnsOuter, outerUp, true>(scene, band, s, colored, bit);
             band.EndBeneath();
         } else if (band.WideFill()) {
@@ -265,33 +271,57 @@ void DrawInOrder(const SceneState& scene, Canvas& canvas, RendererScratch& s, bo
     // A second thread pays only where cells overlap many times over: a
     // picture of a few hundred microseconds loses more in waking it than the
     // half it would draw.
-    if (worker == nullptr || (!beneath && bands != Bands::Two)) {
-        draw(canvas);
+    if (helpers.worker == nullptr || (!beneath && helpers.bands != Bands::Two)) {
+        draw(canvas, kAllSegments, 0, Canvas::kWidth);
         return;
     }
-    // Each band draws every cell that reaches its rows, clipped to them, in
-    // the same order: every pixel ends as in the whole picture.
-    const int split = BandSplit(s);
-    FindBands(s, split);
-    Canvas upper(canvas, 0, split), lower(canvas, split, Canvas::kHeight);
+    // Each band draws every cell that reaches it, clipped to it, in the same
+    // order: every pixel ends as in the whole picture. Beneath, the bands are
+    // of columns: cells that overlap many times over cross the picture, and
+    // a band of rows would take each of them in full, all but its pixels.
+    const bool byColumns = beneath;
+    const int split = byColumns ? *helpers.columnSplit : BandSplit(s);
+    if (byColumns)
+        FindColumnBands(s, split);
+    else
+        FindBands(s, split);
+    Canvas first = byColumns ? Canvas(canvas, 0, Canvas::kHeight) : Canvas(canvas, 0, split);
+    Canvas second =
+        byColumns ? Canvas(canvas, 0, Canvas::kHeight) : Canvas(canvas, split, Canvas::kHeight);
+    struct Band {
+        Canvas* canvas;
+        unsigned bit;
+        int left, right;
+        double seconds;
+    };
     using Draw = decltype(draw);
     struct Job {
-        Draw* drawBand;
-        Canvas* upper;
-        Canvas* lower;
-    } job{&draw, &upper, &lower};
-    if (*worker == nullptr)
-        *worker = std::make_unique<WorkerThread>(); // started at first need
-    (*worker)->RunBeside(
-        [](void* j) { (*static_cast<Job*>(j)->drawBand)(*static_cast<Job*>(j)->lower); },
-        [](void* j) { (*static_cast<Job*>(j)->drawBand)(*static_cast<Job*>(j)->upper); }, &job);
-    canvas.NoteBandDrawn(upper);
-    canvas.NoteBandDrawn(lower);
+        Draw* draw;
+        Band bands[2];
+        void Run(Band& band)
+        {
+            const auto start = std::chrono::steady_clock::now();
+            (*draw)(*band.canvas, band.bit, band.left, band.right);
+            band.seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        }
+    } job{&draw,
+          {{&first, kFirstBand, 0, byColumns ? split : Canvas::kWidth, 0.0},
+           {&second, kSecondBand, byColumns ? split : 0, Canvas::kWidth, 0.0}}};
+    if (*helpers.worker == nullptr)
+        *helpers.worker = std::make_unique<WorkerThread>(); // started at first need
+    (*helpers.worker)
+        ->RunBeside([](void* j) { static_cast<Job*>(j)->Run(static_cast<Job*>(j)->bands[1]); },
+                    [](void* j) { static_cast<Job*>(j)->Run(static_cast<Job*>(j)->bands[0]); },
+                    &job);
+    canvas.NoteBandDrawn(first);
+    canvas.NoteBandDrawn(second);
+    if (byColumns)
+        *helpers.columnSplit = NextColumnSplit(split, job.bands[0].seconds, job.bands[1].seconds);
 }
 
 // DrawMesh once the pixels are in the scratch.
-void DrawPixels(const SceneState& scene, Canvas& canvas, RendererScratch& s,
-                std::unique_ptr<WorkerThread>* worker, Bands bands)
+void DrawPixels(const SceneState& scene, Canvas& canvas, RendererScratch& s, Helpers helpers)
 {
     // A new picture each time: every pixel black, the unshown border too.
     canvas.Clear(Rgb(0, 0, 0));
@@ -299,16 +329,16 @@ void DrawPixels(const SceneState& scene, Canvas& canvas, RendererScratch& s,
     FindDrawnCells(s);
     switch (ChooseDrawingOrder(scene.eye.y, scene.eye.z)) {
     case DrawingOrder::HighColumns:
-        DrawInOrder<kHighColumnsOrder, true, true>(scene, canvas, s, colored, worker, bands);
+        DrawInOrder<kHighColumnsOrder, true, true>(scene, canvas, s, colored, helpers);
         break;
     case DrawingOrder::LowRows:
-        DrawInOrder<kLowRowsOrder, false, false>(scene, canvas, s, colored, worker, bands);
+        DrawInOrder<kLowRowsOrder, false, false>(scene, canvas, s, colored, helpers);
         break;
     case DrawingOrder::LowColumns:
-        DrawInOrder<kLowColumnsOrder, true, false>(scene, canvas, s, colored, worker, bands);
+        DrawInOrder<kLowColumnsOrder, true, false>(scene, canvas, s, colored, helpers);
         break;
     case DrawingOrder::HighRows:
-        DrawInOrder<kHighRowsOrder, false, true>(scene, canvas, s, colored, worker, bands);
+        DrawInOrder<kHighRowsOrder, false, true>(scene, canvas, s, colored, helpers);
         break;
     }
 }
@@ -327,13 +357,13 @@ void SurfaceRenderer::RedrawSurface(SceneState& scene, Canvas& canvas)
 {
     if (!DeriveViewTakingPixels(scene, *scratch))
         ConvertVertices(scene, *scratch);
-    DrawPixels(scene, canvas, *scratch, bandsFree ? &worker : nullptr, bands);
+    DrawPixels(scene, canvas, *scratch, {bandsFree ? &worker : nullptr, bands, &columnSplit});
 }
 
 void SurfaceRenderer::DrawMesh(const SceneState& scene, Canvas& canvas)
 {
     ConvertVertices(scene, *scratch);
-    DrawPixels(scene, canvas, *scratch, bandsFree ? &worker : nullptr, bands);
+    DrawPixels(scene, canvas, *scratch, {bandsFree ? &worker : nullptr, bands, &columnSplit});
 }
 
 } // namespace hyt

@@ -46,10 +46,11 @@ void DeriveView(SceneState& scene, bool inFourLanes = true);
 struct RendererScratch;
 class WorkerThread;
 
-// How many bands of rows a renderer draws a picture in at the same time, one
-// thread each. ByFreeCores: two for a picture of heavily overlapping cells
-// where a second core is free, else one; Two: two for every picture. The
-// picture is the same.
+// How many bands a renderer draws a picture in at the same time, one thread
+// each: bands of columns for heavily overlapping cells, drawn beneath, else
+// of rows. ByFreeCores: two for a picture of heavily overlapping cells where
+// a second core is free, else one; Two: two for every picture. The picture
+// is the same.
 enum class Bands { ByFreeCores, One, Two };
 
 // The renderer keeps its per-vertex and per-cell scratch between redraws, so
@@ -75,6 +76,7 @@ class SurfaceRenderer {
     Bands bands;
     bool bandsFree = false;               // whether a second band may be drawn
     std::unique_ptr<WorkerThread> worker; // from the first picture drawn in two
+    int columnSplit = Canvas::kWidth / 2; // of the next picture drawn in two bands of columns
 };
 
 } // namespace hyt

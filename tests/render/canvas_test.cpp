@@ -804,7 +804,7 @@ TEST(CanvasTest, DrawingBeneathFindsLoneUnsetRowsAtWordEdges)
 // A canvas drawn as two bands of rows, each with the same quads, forward and
 // beneath, must hold the picture of the whole canvas; a band alone sets no
 // pixel outside its rows, and a Clear of the whole afterwards reaches every
-// row a band drew.
+// row a band drew. Beneath, so must two bands of columns.
 TEST(CanvasTest, BandsDrawExactlyTheirRowsOfTheWholePicture)
 {
     struct Case {
@@ -835,10 +835,10 @@ TEST(CanvasTest, BandsDrawExactlyTheirRowsOfTheWholePicture)
         for (const bool beneath : {false, true}) {
             SCOPED_TRACE(beneath ? "beneath" : "forward");
             const int split = int(random() % unsigned(H + 1));
-            auto draw = [&](Canvas& canvas) {
+            auto draw = [&](Canvas& canvas, int left = 0, int right = W) {
                 canvas.SetPen(kPenColor);
                 if (beneath)
-                    canvas.BeginBeneath();
+                    canvas.BeginBeneath(left, right);
                 for (std::size_t k = 0; k < quads.size(); ++k) {
                     const Drawn& q = beneath ? quads[quads.size() - 1 - k] : quads[k];
                     canvas.SetBrush(Rgb(int(k % 256), 9, 9));
@@ -867,6 +867,26 @@ TEST(CanvasTest, BandsDrawExactlyTheirRowsOfTheWholePicture)
             banded->Clear(Rgb(0, 0, 0));
             EXPECT_TRUE(std::all_of(banded->Pixels(), banded->Pixels() + W * H,
                                     [](Pixel p) { return p == Canvas::ToPixel(Rgb(0, 0, 0)); }));
+            if (!beneath)
+                continue;
+            // Columns split off a word's edge, on one, and at the canvas's edges.
+            for (const int column : {int(random() % unsigned(W + 1)), 64, 0, W}) {
+                Canvas left(*banded, 0, H);
+                draw(left, 0, column);
+                banded->NoteBandDrawn(left);
+                for (int y = 0; y < H; ++y)
+                    ASSERT_TRUE(
+                        std::all_of(banded->Pixels() + std::size_t(y) * W + column,
+                                    banded->Pixels() + std::size_t(y + 1) * W,
+                                    [](Pixel p) { return p == Canvas::ToPixel(Rgb(0, 0, 0)); }))
+                        << "row " << y << ", split at column " << column;
+                Canvas right(*banded, 0, H);
+                draw(right, column, W);
+                banded->NoteBandDrawn(right);
+                ASSERT_TRUE(std::equal(whole->Pixels(), whole->Pixels() + W * H, banded->Pixels()))
+                    << "split at column " << column;
+                banded->Clear(Rgb(0, 0, 0));
+            }
         }
     }
 }
