@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "render/Canvas.h"
 #include "render/RendererScratch.h"
@@ -122,25 +123,28 @@ namespace {
 // The columns of each segment (a[j], b[j]) for j < count, four at a time
 // in lanes: within the rows about the canvas, widened by a pixel each way
 // beyond what a segment's pixels, or a fill it bounds, can take there, and
-// held to [-1, kWidth + 1]; low > high when it misses them.
+// held to [-1, kWidth + 1]; low > high when it misses them. The last four
+// are worked out whole: a and b are read, and out written, up to the next
+// multiple of four.
 __attribute__((target_clones("avx2", "default"))) void EdgeColumns(const POINT* a, const POINT* b,
                                                                    int count, ColumnRange* out)
 {
     typedef double Real __attribute__((vector_size(32)));
     typedef std::int32_t Int __attribute__((vector_size(16)));
+    typedef std::int32_t Points __attribute__((vector_size(32))); // four (x, y)
+    static_assert(sizeof(POINT) == 8 && sizeof(ColumnRange) == 8);
     constexpr double kTop = -2.0, kBottom = Canvas::kHeight + 1.0;
     constexpr double kHeld = Canvas::kWidth + 4.0, kShift = 1024.0; // floor by truncation
     const Real topRow = Real{} + kTop, bottomRow = Real{} + kBottom;
     const Real held = Real{} + kHeld, heldBelow = Real{} - kHeld;
     for (int j = 0; j < count; j += 4) {
-        Real ax, ay, bx, by;
-        for (int i = 0; i < 4; ++i) {
-            const int k = std::min(j + i, count - 1); // past the last: the last again
-            ax[i] = a[k].x;
-            ay[i] = a[k].y;
-            bx[i] = b[k].x;
-            by[i] = b[k].y;
-        }
+        Points pa, pb;
+        std::memcpy(&pa, a + j, sizeof pa);
+        std::memcpy(&pb, b + j, sizeof pb);
+        const Real ax = __builtin_convertvector(__builtin_shufflevector(pa, pa, 0, 2, 4, 6), Real);
+        const Real ay = __builtin_convertvector(__builtin_shufflevector(pa, pa, 1, 3, 5, 7), Real);
+        const Real bx = __builtin_convertvector(__builtin_shufflevector(pb, pb, 0, 2, 4, 6), Real);
+        const Real by = __builtin_convertvector(__builtin_shufflevector(pb, pb, 1, 3, 5, 7), Real);
         // Selections, not std::min and std::max: a lane's own.
         const Real upper = ay < by ? ay : by, lower = ay < by ? by : ay;
         const Real top = upper < topRow ? topRow : upper;
@@ -155,9 +159,12 @@ __attribute__((target_clones("avx2", "default"))) void EdgeColumns(const POINT* 
         const Int floorLow = __builtin_convertvector(low + kShift, Int) - int(kShift);
         const Int ceilHigh = int(kShift) - __builtin_convertvector(kShift - high, Int);
         const Int misses = __builtin_convertvector(top > bottom, Int);
-        for (int i = 0; i < 4 && j + i < count; ++i)
-            out[j + i] = {misses[i] ? Canvas::kWidth + 1 : std::max(floorLow[i] - 1, -1),
-                          misses[i] ? -1 : std::min(ceilHigh[i] + 2, Canvas::kWidth + 1)};
+        const Int lowest = Int{} - 1, highest = Int{} + (Canvas::kWidth + 1);
+        const Int left = floorLow - 1 < lowest ? lowest : floorLow - 1;
+        const Int right = ceilHigh + 2 < highest ? ceilHigh + 2 : highest;
+        const Points ranges = __builtin_shufflevector(
+            misses ? highest : left, misses ? lowest : right, 0, 4, 1, 5, 2, 6, 3, 7);
+        std::memcpy(static_cast<void*>(out + j), &ranges, sizeof ranges);
     }
 }
 
@@ -173,7 +180,10 @@ ColumnRange Union(ColumnRange a, ColumnRange b)
 // columns there. Each grid edge is worked out once, for both its cells.
 void FindColumnBands(RendererScratch& s, int split)
 {
-    std::array<ColumnRange, kGridSize> low, high, across; // edges along rows i, i + 1, and between
+    // Edges along rows i and i + 1, and between them; kGridSize of each is a
+    // multiple of four, and the last row's reach one spare point.
+    static_assert(kGridSize % 4 == 0);
+    std::array<ColumnRange, kGridSize> low, high, across;
     EdgeColumns(s.points, s.points + 1, kCells, low.data());
     for (int i = 0; i < kCells; ++i) {
         const POINT* lowRow = s.points + i * kGridSize;
