@@ -183,22 +183,23 @@ void FindColumnBands(RendererScratch& s, int split)
     // Edges along rows i and i + 1, and between them; kGridSize of each is a
     // multiple of four, and the last row's reach one spare point.
     static_assert(kGridSize % 4 == 0);
-    std::array<ColumnRange, kGridSize> low, high, across;
-    EdgeColumns(s.points, s.points + 1, kCells, low.data());
+    std::array<ColumnRange, kGridSize> lowEdges, highEdges, across;
+    ColumnRange *low = lowEdges.data(), *high = highEdges.data();
+    EdgeColumns(s.points, s.points + 1, kCells, low);
     for (int i = 0; i < kCells; ++i) {
         const POINT* lowRow = s.points + i * kGridSize;
         const POINT* highRow = lowRow + kGridSize;
         EdgeColumns(lowRow, highRow, kGridSize, across.data());
-        EdgeColumns(highRow, highRow + 1, kCells, high.data());
+        EdgeColumns(highRow, highRow + 1, kCells, high);
         std::uint8_t* row = s.segments.data() + (i + 1) * kStride + 1;
         for (int j = 0; j < kCells; ++j) {
-            const ColumnRange r = Union(Union(low[std::size_t(j)], high[std::size_t(j)]),
+            const ColumnRange r = Union(Union(low[j], high[j]),
                                         Union(across[std::size_t(j)], across[std::size_t(j + 1)]));
             if (row[j] != 0 && r.low < r.high)
                 row[j] = std::uint8_t(row[j] | (r.low < split ? kFirstBand : 0) |
                                       (r.high > split ? kSecondBand : 0));
         }
-        std::swap(low, high);
+        std::swap(low, high); // row i + 1's edges are the next row's low ones
     }
 }
 
