@@ -62,15 +62,17 @@ Canvas::FillQuadOnCanvasWide(const POINT* corners, int firstRow, int endRow, int
         int* at = reinterpret_cast<int*>(pixels + std::size_t(firstRow) * kWidth + minX);
         for (int row = firstRow; row < endRow;
              row += 2, k = _mm256_add_ps(k, _mm256_set1_ps(2.0f)), at += 2 * kWidth) {
-            const __m256 least = spanBounds(k);
-            const __m256 mask0 = _mm256_and_ps(
-                _mm256_cmp_ps(x, _mm256_permutevar8x32_ps(least, _mm256_set1_epi32(0)), _CMP_GE_OQ),
-                _mm256_cmp_ps(negX, _mm256_permutevar8x32_ps(least, _mm256_set1_epi32(2)),
-                              _CMP_GT_OQ));
-            const __m256 mask1 = _mm256_and_ps(
-                _mm256_cmp_ps(x, _mm256_permutevar8x32_ps(least, _mm256_set1_epi32(4)), _CMP_GE_OQ),
-                _mm256_cmp_ps(negX, _mm256_permutevar8x32_ps(least, _mm256_set1_epi32(6)),
-                              _CMP_GT_OQ));
+            // Each bound is broadcast from memory: a load, where taking it
+            // from the register would add four more shuffles to the three
+            // the bounds already cost, all on one port.
+            alignas(32) float bounds[8];
+            _mm256_store_ps(bounds, spanBounds(k));
+            const __m256 mask0 =
+                _mm256_and_ps(_mm256_cmp_ps(x, _mm256_broadcast_ss(&bounds[0]), _CMP_GE_OQ),
+                              _mm256_cmp_ps(negX, _mm256_broadcast_ss(&bounds[2]), _CMP_GT_OQ));
+            const __m256 mask1 =
+                _mm256_and_ps(_mm256_cmp_ps(x, _mm256_broadcast_ss(&bounds[4]), _CMP_GE_OQ),
+                              _mm256_cmp_ps(negX, _mm256_broadcast_ss(&bounds[6]), _CMP_GT_OQ));
             _mm256_maskstore_epi32(at, _mm256_castps_si256(mask0), color);
             _mm256_maskstore_epi32(at + kWidth, _mm256_castps_si256(mask1), color);
         }
