@@ -147,7 +147,8 @@ void ConvertVertices(const SceneState& scene, RendererScratch& s)
 
 namespace {
 
-template <typename L, bool toPixels>
+// colours: also each vertex's colour, from the height range in the scene.
+template <typename L, bool toPixels, bool colours>
 __attribute__((always_inline)) inline void ProjectVerticesIn(SceneState& scene, RendererScratch* s)
 {
     using Real = typename L::Real;
@@ -204,6 +205,10 @@ __attribute__((always_inline)) inline void ProjectVerticesIn(SceneState& scene, 
             const Real screenY = Keep<L>(seen, Dot(offset, up));
             const Real shown = Keep<L>(seen, Splat<Real>(1.0));
             StoreVertices<L>(out + 3 * k, screenX, screenY, shown);
+            if constexpr (toPixels)
+                StorePixels<L>(*s, k, screenX, screenY, seen);
+            if constexpr (!colours)
+                continue;
             // ColorIndex: a NaN quotient fails q > 0 and goes to 0 as there.
             Real quotient = ((h - minHeight) * 254.0) / range;
             quotient = quotient > 0.0 ? quotient : 0.0;
@@ -213,39 +218,37 @@ __attribute__((always_inline)) inline void ProjectVerticesIn(SceneState& scene, 
                 __builtin_convertvector(Keep<L>(colored, quotient), typename L::Int);
             for (int i = 0; i < kCount; ++i)
                 scene.vertexColor[std::size_t(k + i)] = scene.palette[std::size_t(index[i])];
-            if constexpr (toPixels)
-                StorePixels<L>(*s, k, screenX, screenY, seen);
         }
     }
 }
 
-template <bool toPixels> void ProjectVerticesNarrow(SceneState& scene, RendererScratch* s)
+template <bool toPixels, bool colours>
+void ProjectVerticesNarrow(SceneState& scene, RendererScratch* s)
 {
-    ProjectVerticesIn<Lanes<2>, toPixels>(scene, s);
+    ProjectVerticesIn<Lanes<2>, toPixels, colours>(scene, s);
 }
 
-template <bool toPixels>
+template <bool toPixels, bool colours>
 __attribute__((target("avx2"))) void ProjectVerticesWide(SceneState& scene, RendererScratch* s)
 {
-    ProjectVerticesIn<Lanes<4>, toPixels>(scene, s);
+    ProjectVerticesIn<Lanes<4>, toPixels, colours>(scene, s);
 }
 
-template <bool toPixels> void ProjectVertices(SceneState& scene, RendererScratch* s, bool wide)
+template <bool toPixels, bool colours>
+void ProjectVertices(SceneState& scene, RendererScratch* s, bool wide)
 {
     if (wide && Canvas::HasWideLanes())
-        ProjectVerticesWide<toPixels>(scene, s);
+        ProjectVerticesWide<toPixels, colours>(scene, s);
     else
-        ProjectVerticesNarrow<toPixels>(scene, s);
+        ProjectVerticesNarrow<toPixels, colours>(scene, s);
 }
 
-// Whether the frame was sound, and so the pixels taken when toPixels.
-template <bool toPixels> bool DeriveViewWith(SceneState& scene, RendererScratch* s, bool wide)
+// The least and greatest finite height; both the first finite one where a
+// NaN or an infinity could decide them, and 0 when there is none.
+void FindHeightRange(const std::array<double, kVertexCount>& heights, double& least,
+                     double& greatest)
 {
-    const bool frameSound = UpdateCameraFrame(scene);
-
-    // The range of the finite heights, in locals: stores into the scene
-    // could alias them. Nothing else can be placed on the colour scale.
-    const auto& heights = scene.heights;
+    // Nothing but a finite height can be placed on the colour scale.
     const auto firstFinite =
         std::find_if(heights.begin(), heights.end(), [](double h) { return std::isfinite(h); });
     double minHeight = firstFinite == heights.end() ? 0.0 : *firstFinite;
@@ -281,19 +284,53 @@ template <bool toPixels> bool DeriveViewWith(SceneState& scene, RendererScratch*
             }
         }
     }
+    least = minHeight;
+    greatest = maxHeight;
+}
+
+// Whether the frame was sound, and so the pixels taken when toPixels. The
+// height range and colours come from the renderer's scratch, when there is
+// one and it holds them for these heights and this palette.
+template <bool toPixels> bool DeriveViewWith(SceneState& scene, RendererScratch* s, bool wide)
+{
+    const bool frameSound = UpdateCameraFrame(scene);
+    HeightColours* known = s == nullptr ? nullptr : &s->colours;
+    // Bit for bit: a NaN must match itself, and 0.0 must not match -0.0.
+    if (known != nullptr && known->known &&
+        std::memcmp(known->heights.data(), scene.heights.data(), sizeof scene.heights) == 0 &&
+        std::memcmp(known->palette.data(), scene.palette.data(), sizeof scene.palette) == 0) {
+        scene.minHeight = known->minHeight;
+        scene.maxHeight = known->maxHeight;
+        scene.vertexColor = known->vertexColor;
+        if (frameSound)
+            ProjectVertices<toPixels, false>(scene, s, wide);
+        else
+            scene.vertices.fill({0.0, 0.0, 0.0});
+        return frameSound;
+    }
+
+    double minHeight, maxHeight;
+    FindHeightRange(scene.heights, minHeight, maxHeight);
     scene.minHeight = minHeight;
     scene.maxHeight = maxHeight;
-
     if (frameSound) {
-        ProjectVertices<toPixels>(scene, s, wide);
-        return true;
+        ProjectVertices<toPixels, true>(scene, s, wide);
+    } else {
+        // Without a sound frame nothing is in front of the eye.
+        scene.vertices.fill({0.0, 0.0, 0.0});
+        for (int k = 0; k < kVertexCount; ++k)
+            scene.vertexColor[k] =
+                scene.palette[ColorIndex(scene.heights[k], minHeight, maxHeight)];
     }
-    // Without a sound frame nothing is in front of the eye.
-    for (int k = 0; k < kVertexCount; ++k) {
-        scene.vertices[k] = {0.0, 0.0, 0.0};
-        scene.vertexColor[k] = scene.palette[ColorIndex(scene.heights[k], minHeight, maxHeight)];
+    if (known != nullptr) {
+        known->known = true;
+        known->minHeight = minHeight;
+        known->maxHeight = maxHeight;
+        known->heights = scene.heights;
+        known->palette = scene.palette;
+        known->vertexColor = scene.vertexColor;
     }
-    return false;
+    return frameSound;
 }
 } // namespace
 

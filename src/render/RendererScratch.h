@@ -26,11 +26,23 @@ inline constexpr unsigned kAllSegments = 0xF;
 inline constexpr unsigned kFirstBand = 0x10;
 inline constexpr unsigned kSecondBand = 0x20;
 
+// The height range and vertex colours of the heights last drawn, with those
+// heights and the palette: they do not depend on the view, so the redraws of
+// a drag, which change only the view, take them from here.
+struct HeightColours {
+    bool known = false;
+    double minHeight = 0.0, maxHeight = 0.0;
+    std::array<double, kVertexCount> heights;
+    std::array<COLORREF, kPaletteSize> palette;
+    std::array<COLORREF, kVertexCount> vertexColor;
+};
+
 struct RendererScratch {
     POINT points[kVertexCount + 1];     // ToPixel of each projection; one spare to read
     std::uint8_t visible[kVertexCount]; // 1: in front of the eye, with a pixel
     CellBytes drawn{};                  // 1: all four corners visible
     CellBytes segments{};               // the cell's outline segments and bands; 0: not drawn
+    HeightColours colours;
 };
 
 // Two points, (x, y) each.

@@ -1,7 +1,9 @@
 // RedrawSurface: pixel positions of the reset view, drawing orders, colours,
 // skipped cells and the degenerate views.
+#include <algorithm>
 #include <climits>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <memory>
 
@@ -296,6 +298,40 @@ TEST(DeriveView, HeightRangeAndColoursUseTheFiniteHeightsOnly)
     EXPECT_EQ(none.scene->maxHeight, 0.0);
     for (COLORREF c : none.scene->vertexColor)
         ASSERT_EQ(c, none.scene->palette[0]);
+}
+
+TEST(RedrawSurface, ColoursFollowEveryChangeOfHeightsOrPalette)
+{
+    // One renderer keeps the colours of the heights it last drew; after each
+    // change it must draw what a renderer that never drew before draws.
+    Fixture kept;
+    for (int k = 0; k < kVertexCount; ++k)
+        kept.scene->heights[k] = k / kGridSize;
+    const auto ramp = kept.scene->heights;
+    const std::function<void(SceneState&)> changes[] = {
+        [](SceneState&) {},
+        [](SceneState& s) { s.heights[70 * kGridSize + 30] = 500.0; }, // a new top
+        [](SceneState& s) { s.heights[70 * kGridSize + 30] = kNaN; },
+        [](SceneState& s) { s.heights[9998] = 98.5; },
+        [](SceneState& s) { s.palette[254] = Rgb(0, 255, 0); },
+        [&](SceneState& s) { s.heights = ramp; },
+    };
+    int step = 0;
+    for (const auto& change : changes) {
+        SCOPED_TRACE(step++);
+        change(*kept.scene);
+        kept.Draw();
+        Fixture fresh;
+        fresh.scene->heights = kept.scene->heights;
+        fresh.scene->palette = kept.scene->palette;
+        fresh.Draw();
+        EXPECT_EQ(kept.scene->minHeight, fresh.scene->minHeight);
+        EXPECT_EQ(kept.scene->maxHeight, fresh.scene->maxHeight);
+        EXPECT_TRUE(kept.scene->vertexColor == fresh.scene->vertexColor);
+        EXPECT_TRUE(std::equal(kept.canvas->Pixels(),
+                               kept.canvas->Pixels() + Canvas::kWidth * Canvas::kHeight,
+                               fresh.canvas->Pixels()));
+    }
 }
 
 TEST(RedrawSurface, CellWithACornerWithoutAPixelIsLeftOutLikeAHiddenOne)
