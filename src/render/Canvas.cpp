@@ -36,7 +36,7 @@ bool Canvas::HasWideLanes()
 {
     static const bool has = [] {
         __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
+        return __builtin_cpu_supports("avx2") != 0 && __builtin_cpu_supports("fma") != 0;
     }();
     return has;
 }

@@ -113,7 +113,7 @@ class Canvas {
     // Whether cells wholly on the canvas are drawn in lanes, their fills two
     // rows at a time in eight and their outlines' short segments four at a
     // time, and drawing beneath tests a steep fill four columns at a time:
-    // by default where the processor has them (AVX2). The picture is the
+    // by default where the processor has them (AVX2 and FMA). The picture is the
     // same either way.
     void UseWideFill(bool use) { wideFill = use && HasWideLanes(); }
     bool WideFill() const { return wideFill; }

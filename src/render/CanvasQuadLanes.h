@@ -13,6 +13,9 @@ namespace hyt::canvas_detail {
 // number, by adding and taking away 3 * 2^22, where floats are one apart for
 // any q within 2^22 of 0. The quotient's rounding and this one's, below
 // 2^-12 together, keep a whole q below the half way and any other above it.
+// Where the processor fuses a multiply and an add, the column is instead
+// the fused topX + q + 1/2 - 2^-10 rounded to the nearest: the product is
+// then exact, and the one rounding below 2^-13 (the sum stays below 2^11).
 constexpr float kJustBelowHalf = 0.5f - 1.0f / 1024;
 constexpr float kRoundingShift = float(3 << 22);
 // Added to an edge's column on a row it does not cross, to push it out of
@@ -20,11 +23,12 @@ constexpr float kRoundingShift = float(3 << 22);
 constexpr float kFar = float(1 << 20);
 
 struct QuadLanes {
-    __m128 slope;          // columns per row down the edge; 0 for a level edge
-    __m128 dy;             // rows the edge crosses
-    __m128 topY;           // row of its upper end
-    __m128 topXBelowShift; // column of its upper end, less kRoundingShift
-    bool zigzag;           // rows run down, up, down and up round it
+    __m128 slope;             // columns per row down the edge; 0 for a level edge
+    __m128 dy;                // rows the edge crosses
+    __m128 topY;              // row of its upper end
+    __m128 topXBelowShift;    // column of its upper end, less kRoundingShift
+    __m128 topXJustBelowHalf; // column of its upper end, plus kJustBelowHalf
+    bool zigzag;              // rows run down, up, down and up round it
 };
 
 // Lane i: the edge from corner i to corner i + 1, from its upper end.
@@ -55,7 +59,12 @@ __attribute__((always_inline)) inline QuadLanes LanesOfQuad(const POINT* corners
     const __m128 dy = _mm_sub_ps(_mm_max_ps(y, yNext), topY);
     // A level edge crosses no row.
     const __m128 slope = _mm_div_ps(dx, _mm_max_ps(dy, _mm_set1_ps(1.0f)));
-    return {slope, dy, topY, _mm_sub_ps(topX, _mm_set1_ps(kRoundingShift)), zigzag};
+    return {slope,
+            dy,
+            topY,
+            _mm_sub_ps(topX, _mm_set1_ps(kRoundingShift)),
+            _mm_add_ps(topX, _mm_set1_ps(kJustBelowHalf)),
+            zigzag};
 }
 
 } // namespace hyt::canvas_detail

@@ -4,8 +4,8 @@
 
 namespace hyt {
 
-__attribute__((target("avx2"))) bool Canvas::QuadOnCanvasWide(const POINT* corners,
-                                                              unsigned segments)
+__attribute__((target("avx2,fma"))) bool Canvas::QuadOnCanvasWide(const POINT* corners,
+                                                                  unsigned segments)
 {
     return QuadOnCanvasLanes(corners, segments);
 }

@@ -203,7 +203,7 @@ __attribute__((flatten)) void DrawCells(const SceneState& scene, Canvas& canvas,
 // One cell of DrawCells where the canvas draws in lanes, not beneath: the
 // whole cell path, inlined into the loops below, with no call per cell.
 template <const CellOrder& order>
-__attribute__((target("avx2"), always_inline)) inline void
+__attribute__((target("avx2,fma"), always_inline)) inline void
 DrawCellInLanes(const SceneState& scene, Canvas& canvas, const RendererScratch& s, int i, int j,
                 bool colored, unsigned band)
 {
@@ -214,18 +214,17 @@ DrawCellInLanes(const SceneState& scene, Canvas& canvas, const RendererScratch& 
 }
 
 template <const CellOrder& order, bool columnsOuter, bool outerUp>
-__attribute__((target("avx2"), flatten)) void
+__attribute__((target("avx2,fma"), flatten)) void
 DrawCellsInLanes(const SceneState& scene, Canvas& canvas, const RendererScratch& s, bool colored,
                  unsigned band)
 {
-    ForEachCell<columnsOuter, outerUp, false>([&](int i, int j) __attribute__((target("avx2"))) {
-        DrawCellInLanes<order>(scene, canvas, s, i, j, colored, band);
-    });
+    ForEachCell<columnsOuter, outerUp, false>([&](int i, int j) __attribute__((
+        target("avx2,fma"))) { DrawCellInLanes<order>(scene, canvas, s, i, j, colored, band); });
 }
 
 // The same loop with AVX-512's thirty-two registers: the same eight lanes,
 // but far fewer of the cell's values are put on the stack and read back.
-#define HYT_MORE_REGISTERS "avx2,avx512f,avx512vl,avx512bw,avx512dq"
+#define HYT_MORE_REGISTERS "avx2,fma,avx512f,avx512vl,avx512bw,avx512dq"
 template <const CellOrder& order, bool columnsOuter, bool outerUp>
 __attribute__((target(HYT_MORE_REGISTERS), flatten)) void
 DrawCellsInMoreRegisters(const SceneState& scene, Canvas& canvas, const RendererScratch& s,
