@@ -59,6 +59,9 @@ __attribute__((always_inline)) inline void StoreShortSegment(Canvas::Pixel* star
                                                              Canvas::Pixel color)
 {
     const ShortSegment& segment = kShortSegments[std::size_t(index)];
+    // The first end's address in a register of its own, so that each store
+    // adds only its offset, not the end's index too.
+    asm("" : "+r"(start));
     for (int k = 0; k < kShortPixels; ++k)
         start[segment.offsets[k]] = color;
 }
