@@ -62,6 +62,7 @@ class Canvas {
 
     void SetPen(COLORREF color) { pen = ToPixel(color); }
     void SetBrush(COLORREF color) { brush = ToPixel(color); }
+    void SetBrushPixel(Pixel color) { brush = color; }
 
     // Sets every pixel, shown or not, to one colour.
     void Clear(COLORREF color);

@@ -133,11 +133,21 @@ StorePixels(RendererScratch& s, int k, const typename L::Real& x, const typename
     std::memcpy(s.visible + k, &visible, sizeof visible);
 }
 
+// Each colour as a pixel, once for every cell that takes it as its brush.
+void ConvertColours(const std::array<COLORREF, kVertexCount>& colours,
+                    std::array<Canvas::Pixel, kVertexCount>& pixels)
+{
+    for (int k = 0; k < kVertexCount; ++k)
+        pixels[std::size_t(k)] = Canvas::ToPixel(colours[std::size_t(k)]);
+}
+
 } // namespace
 
 // The pixels of what DeriveView left in the scene.
 void ConvertVertices(const SceneState& scene, RendererScratch& s)
 {
+    ConvertColours(scene.vertexColor, s.sceneBrushes);
+    s.brushes = s.sceneBrushes.data();
     using L = Lanes<2>;
     for (int k = 0; k < kVertexCount; k += 2) {
         const Vec3 &a = scene.vertices[std::size_t(k)], &b = scene.vertices[std::size_t(k + 1)];
@@ -302,6 +312,7 @@ template <bool toPixels> bool DeriveViewWith(SceneState& scene, RendererScratch*
         scene.minHeight = known->minHeight;
         scene.maxHeight = known->maxHeight;
         scene.vertexColor = known->vertexColor;
+        s->brushes = known->brushes.data();
         if (frameSound)
             ProjectVertices<toPixels, false>(scene, s, wide);
         else
@@ -329,6 +340,8 @@ template <bool toPixels> bool DeriveViewWith(SceneState& scene, RendererScratch*
         known->heights = scene.heights;
         known->palette = scene.palette;
         known->vertexColor = scene.vertexColor;
+        ConvertColours(known->vertexColor, known->brushes);
+        s->brushes = known->brushes.data();
     }
     return frameSound;
 }

@@ -35,6 +35,7 @@ struct HeightColours {
     std::array<double, kVertexCount> heights;
     std::array<COLORREF, kPaletteSize> palette;
     std::array<COLORREF, kVertexCount> vertexColor;
+    std::array<Canvas::Pixel, kVertexCount> brushes; // vertexColor as pixels
 };
 
 struct RendererScratch {
@@ -43,6 +44,8 @@ struct RendererScratch {
     CellBytes drawn{};                  // 1: all four corners visible
     CellBytes segments{};               // the cell's outline segments and bands; 0: not drawn
     HeightColours colours;
+    std::array<Canvas::Pixel, kVertexCount> sceneBrushes; // of the scene's vertexColor
+    const Canvas::Pixel* brushes = nullptr;               // each vertex's colour as a pixel
 };
 
 // Two points, (x, y) each.
@@ -68,11 +71,11 @@ void FindColumnBands(RendererScratch& s, int split);
 // one's split and the time each band took: a drag's pictures are alike.
 int NextColumnSplit(int split, double firstSeconds, double secondSeconds);
 
-// DeriveView, taking each vertex's pixel as it goes; false, taking none,
-// when the camera frame is not sound.
+// DeriveView, taking each vertex's pixel as it goes, and its colour as a
+// pixel; false, taking no pixel, when the camera frame is not sound.
 bool DeriveViewTakingPixels(SceneState& scene, RendererScratch& s);
 
-// The pixels of what DeriveView left in the scene.
+// The pixels of what DeriveView left in the scene, and its colours as pixels.
 void ConvertVertices(const SceneState& scene, RendererScratch& s);
 
 } // namespace hyt

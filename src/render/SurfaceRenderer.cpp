@@ -145,9 +145,9 @@ template <const CellOrder& order, int c> __m128i CornerPair(__m128i low, __m128i
 // set; false when it is left out entirely, a corner being hidden. Inlined
 // into the drawing loops, which take ten thousand cells a redraw.
 template <const CellOrder& order>
-__attribute__((always_inline)) inline bool
-TakeCell(const SceneState& scene, Canvas& canvas, const RendererScratch& s, int i, int j,
-         bool colored, unsigned band, POINT* corners, unsigned& segments)
+__attribute__((always_inline)) inline bool TakeCell(Canvas& canvas, const RendererScratch& s, int i,
+                                                    int j, bool colored, unsigned band,
+                                                    POINT* corners, unsigned& segments)
 {
     const unsigned cellBits = s.segments[std::size_t((i + 1) * kStride + (j + 1))];
     if ((cellBits & band) == 0)
@@ -159,7 +159,7 @@ TakeCell(const SceneState& scene, Canvas& canvas, const RendererScratch& s, int 
     _mm_store_si128(reinterpret_cast<__m128i*>(corners + 2),
                     CornerPair<order, 2>(lowPair, highPair));
     if (colored)
-        canvas.SetBrush(scene.vertexColor[std::size_t(i * kGridSize + j)]);
+        canvas.SetBrushPixel(s.brushes[std::size_t(i * kGridSize + j)]);
     return true;
 }
 
@@ -185,13 +185,13 @@ inline void ForEachCell(Visit visit)
 }
 
 template <const CellOrder& order, bool columnsOuter, bool outerUp, bool beneath>
-__attribute__((flatten)) void DrawCells(const SceneState& scene, Canvas& canvas,
-                                        const RendererScratch& s, bool colored, unsigned band)
+__attribute__((flatten)) void DrawCells(Canvas& canvas, const RendererScratch& s, bool colored,
+                                        unsigned band)
 {
     ForEachCell<columnsOuter, outerUp, beneath>([&](int i, int j) {
         alignas(16) POINT corners[4];
         unsigned segments;
-        if (!TakeCell<order>(scene, canvas, s, i, j, colored, band, corners, segments))
+        if (!TakeCell<order>(canvas, s, i, j, colored, band, corners, segments))
             return;
         if constexpr (beneath)
             canvas.QuadBeneath(corners, segments, kAllSegments & ~segments);
@@ -204,22 +204,20 @@ __attribute__((flatten)) void DrawCells(const SceneState& scene, Canvas& canvas,
 // whole cell path, inlined into the loops below, with no call per cell.
 template <const CellOrder& order>
 __attribute__((target("avx2,fma"), always_inline)) inline void
-DrawCellInLanes(const SceneState& scene, Canvas& canvas, const RendererScratch& s, int i, int j,
-                bool colored, unsigned band)
+DrawCellInLanes(Canvas& canvas, const RendererScratch& s, int i, int j, bool colored, unsigned band)
 {
     alignas(16) POINT corners[4];
     unsigned segments;
-    if (TakeCell<order>(scene, canvas, s, i, j, colored, band, corners, segments))
+    if (TakeCell<order>(canvas, s, i, j, colored, band, corners, segments))
         canvas.QuadInLanes(corners, segments);
 }
 
 template <const CellOrder& order, bool columnsOuter, bool outerUp>
 __attribute__((target("avx2,fma"), flatten)) void
-DrawCellsInLanes(const SceneState& scene, Canvas& canvas, const RendererScratch& s, bool colored,
-                 unsigned band)
+DrawCellsInLanes(Canvas& canvas, const RendererScratch& s, bool colored, unsigned band)
 {
     ForEachCell<columnsOuter, outerUp, false>([&](int i, int j) __attribute__((
-        target("avx2,fma"))) { DrawCellInLanes<order>(scene, canvas, s, i, j, colored, band); });
+        target("avx2,fma"))) { DrawCellInLanes<order>(canvas, s, i, j, colored, band); });
 }
 
 // The same loop with AVX-512's thirty-two registers: the same eight lanes,
@@ -227,11 +225,10 @@ DrawCellsInLanes(const SceneState& scene, Canvas& canvas, const RendererScratch&
 #define HYT_MORE_REGISTERS "avx2,fma,avx512f,avx512vl,avx512bw,avx512dq"
 template <const CellOrder& order, bool columnsOuter, bool outerUp>
 __attribute__((target(HYT_MORE_REGISTERS), flatten)) void
-DrawCellsInMoreRegisters(const SceneState& scene, Canvas& canvas, const RendererScratch& s,
-                         bool colored, unsigned band)
+DrawCellsInMoreRegisters(Canvas& canvas, const RendererScratch& s, bool colored, unsigned band)
 {
-    ForEachCell<columnsOuter, outerUp, false>([&](int i, int j) __attribute__((target(
-        HYT_MORE_REGISTERS))) { DrawCellInLanes<order>(scene, canvas, s, i, j, colored, band); });
+    ForEachCell<columnsOuter, outerUp, false>([&](int i, int j) __attribute__((
+        target(HYT_MORE_REGISTERS))) { DrawCellInLanes<order>(canvas, s, i, j, colored, band); });
 }
 #undef HYT_MORE_REGISTERS
 
@@ -244,8 +241,7 @@ struct Helpers {
 };
 
 template <const CellOrder& order, bool columnsOuter, bool outerUp>
-void DrawInOrder(const SceneState& scene, Canvas& canvas, RendererScratch& s, bool colored,
-                 Helpers helpers)
+void DrawInOrder(Canvas& canvas, RendererScratch& s, bool colored, Helpers helpers)
 {
     FindSegments<order>(s);
     const bool beneath = HeavilyOverlapping(s);
@@ -255,16 +251,15 @@ void DrawInOrder(const SceneState& scene, Canvas& canvas, RendererScratch& s, bo
         band.SetBrush(kPlainFillColor);
         if (beneath) {
             band.BeginBeneath(left, right);
-            DrawCells<order, columnsOuter, outerUp, true>(scene, band, s, colored, bit);
+            DrawCells<order, columnsOuter, outerUp, true>(band, s, colored, bit);
             band.EndBeneath();
         } else if (band.WideFill()) {
             if (band.MoreRegisters())
-                DrawCellsInMoreRegisters<order, columnsOuter, outerUp>(scene, band, s, colored,
-                                                                       bit);
+                DrawCellsInMoreRegisters<order, columnsOuter, outerUp>(band, s, colored, bit);
             else
-                DrawCellsInLanes<order, columnsOuter, outerUp>(scene, band, s, colored, bit);
+                DrawCellsInLanes<order, columnsOuter, outerUp>(band, s, colored, bit);
         } else {
-            DrawCells<order, columnsOuter, outerUp, false>(scene, band, s, colored, bit);
+            DrawCells<order, columnsOuter, outerUp, false>(band, s, colored, bit);
         }
     };
     // A second thread pays only where cells overlap many times over: a
@@ -328,16 +323,16 @@ void DrawPixels(const SceneState& scene, Canvas& canvas, RendererScratch& s, Hel
     FindDrawnCells(s);
     switch (ChooseDrawingOrder(scene.eye.y, scene.eye.z)) {
     case DrawingOrder::HighColumns:
-        DrawInOrder<kHighColumnsOrder, true, true>(scene, canvas, s, colored, helpers);
+        DrawInOrder<kHighColumnsOrder, true, true>(canvas, s, colored, helpers);
         break;
     case DrawingOrder::LowRows:
-        DrawInOrder<kLowRowsOrder, false, false>(scene, canvas, s, colored, helpers);
+        DrawInOrder<kLowRowsOrder, false, false>(canvas, s, colored, helpers);
         break;
     case DrawingOrder::LowColumns:
-        DrawInOrder<kLowColumnsOrder, true, false>(scene, canvas, s, colored, helpers);
+        DrawInOrder<kLowColumnsOrder, true, false>(canvas, s, colored, helpers);
         break;
     case DrawingOrder::HighRows:
-        DrawInOrder<kHighRowsOrder, false, true>(scene, canvas, s, colored, helpers);
+        DrawInOrder<kHighRowsOrder, false, true>(canvas, s, colored, helpers);
         break;
     }
 }

@@ -334,6 +334,25 @@ TEST(RedrawSurface, ColoursFollowEveryChangeOfHeightsOrPalette)
     }
 }
 
+TEST(DrawMesh, TakesTheScenesColoursNotThoseOfTheLastRedraw)
+{
+    // The renderer keeps the last redraw's colours; a picture drawn from the
+    // scene must take the scene's, whatever a caller wrote there since.
+    Fixture kept;
+    for (int k = 0; k < kVertexCount; ++k)
+        kept.scene->heights[k] = k / kGridSize;
+    kept.Draw();
+    for (int k = 0; k < kVertexCount; k += 2)
+        kept.scene->vertexColor[k] = Rgb(0, 255, 0);
+    kept.renderer.DrawMesh(*kept.scene, *kept.canvas);
+    Fixture fresh;
+    fresh.renderer.DrawMesh(*kept.scene, *fresh.canvas);
+    EXPECT_GT(kept.CountShown(Canvas::ToPixel(Rgb(0, 255, 0))), 1000);
+    EXPECT_TRUE(std::equal(kept.canvas->Pixels(),
+                           kept.canvas->Pixels() + Canvas::kWidth * Canvas::kHeight,
+                           fresh.canvas->Pixels()));
+}
+
 TEST(RedrawSurface, CellWithACornerWithoutAPixelIsLeftOutLikeAHiddenOne)
 {
     // The reset view over a flat grid, plain; vertex (50, 50) raised so that
