@@ -73,23 +73,28 @@ __attribute__((always_inline)) inline typename L::Real Keep(const typename L::Ma
     return typename L::Real(mask & typename L::Mask(value));
 }
 
-// The lanes' vertices (x, y, z) one after another from out, by whole vectors
-// of shuffled lanes rather than a store per value.
+// The lanes' vertices (x, y, z) one after another from out, by few shuffles
+// rather than a store per value.
 template <typename L>
 __attribute__((always_inline)) inline void StoreVertices(double* out, const typename L::Real& x,
                                                          const typename L::Real& y,
                                                          const typename L::Real& z)
 {
     if constexpr (L::kCount == 4) {
-        const auto xyLow = __builtin_shufflevector(x, y, 0, 4, 1, 5);     // x0 y0 x1 y1
-        const auto xyHigh = __builtin_shufflevector(x, y, 2, 6, 3, 7);    // x2 y2 x3 y3
-        const auto yzLow = __builtin_shufflevector(xyLow, z, 3, 5, 3, 5); // y1 z1
-        const typename L::Real first = __builtin_shufflevector(xyLow, z, 0, 1, 4, 2);
-        const typename L::Real second = __builtin_shufflevector(yzLow, xyHigh, 0, 1, 4, 5);
-        const typename L::Real third = __builtin_shufflevector(xyHigh, z, 6, 2, 3, 7);
-        std::memcpy(out, &first, sizeof first);
-        std::memcpy(out + 4, &second, sizeof second);
-        std::memcpy(out + 8, &third, sizeof third);
+        // Each vertex's x and y in one store, from pairs that stay within
+        // the halves of the vectors, and z alone: more stores, but a
+        // fraction of the shuffles, which all take one port.
+        typedef double Pair __attribute__((vector_size(16)));
+        const auto evenXY = __builtin_shufflevector(x, y, 0, 4, 2, 6); // x0 y0 x2 y2
+        const auto oddXY = __builtin_shufflevector(x, y, 1, 5, 3, 7);  // x1 y1 x3 y3
+        const Pair xy[4] = {__builtin_shufflevector(evenXY, evenXY, 0, 1),
+                            __builtin_shufflevector(oddXY, oddXY, 0, 1),
+                            __builtin_shufflevector(evenXY, evenXY, 2, 3),
+                            __builtin_shufflevector(oddXY, oddXY, 2, 3)};
+        for (int i = 0; i < 4; ++i) {
+            std::memcpy(out + 3 * i, &xy[i], sizeof xy[i]);
+            out[3 * i + 2] = z[i];
+        }
     } else {
         const typename L::Real first = __builtin_shufflevector(x, y, 0, 2);
         const typename L::Real second = __builtin_shufflevector(z, x, 0, 3);
@@ -115,8 +120,11 @@ StorePixels(RendererScratch& s, int k, const typename L::Real& x, const typename
     const typename L::Int xi = __builtin_convertvector(px, typename L::Int);
     const typename L::Int yi = __builtin_convertvector(py, typename L::Int);
     if constexpr (L::kCount == 4) {
-        const auto points = __builtin_shufflevector(xi, yi, 0, 4, 1, 5, 2, 6, 3, 7);
-        std::memcpy(static_cast<void*>(s.points + k), &points, sizeof points);
+        // Two halves, each a shuffle within its 16 bytes.
+        const auto low = __builtin_shufflevector(xi, yi, 0, 4, 1, 5);
+        const auto high = __builtin_shufflevector(xi, yi, 2, 6, 3, 7);
+        std::memcpy(static_cast<void*>(s.points + k), &low, sizeof low);
+        std::memcpy(static_cast<void*>(s.points + k + 2), &high, sizeof high);
     } else {
         const auto points = __builtin_shufflevector(xi, yi, 0, 2, 1, 3);
         std::memcpy(static_cast<void*>(s.points + k), &points, sizeof points);
