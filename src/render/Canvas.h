@@ -147,6 +147,9 @@ class Canvas {
                   bool smallCorners);
     // Every corner on the canvas.
     void FillQuadOnCanvas(const POINT* corners, int firstRow, int endRow);
+    // FillQuadOnCanvasWide of a cell whose rows run down, up, down and up
+    // round it, kept out of line: few cells zigzag.
+    void FillZigzagWide(const POINT* corners, int firstRow, int endRow, int minX, int maxX);
     // minX, maxX: the least and most column of the corners.
     void FillQuadOnCanvasWide(const POINT* corners, int firstRow, int endRow, int minX, int maxX);
     // Quad of a quadrilateral wholly on the canvas, the mesh's usual cell,

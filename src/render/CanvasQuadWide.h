@@ -14,6 +14,42 @@
 
 namespace hyt {
 
+namespace canvas_detail {
+
+// A cell's four edges in each half of eight lanes: the low half for a row k
+// counted from each edge's upper end, the high half for row k + 1.
+struct EdgeRows {
+    __m256 slope, dy, topXJustBelowHalf, far;
+    __m256 k; // rows firstRow and firstRow + 1
+};
+
+__attribute__((target("avx2,fma"), always_inline)) inline EdgeRows
+EdgeRowsOf(const QuadLanes& lanes, int firstRow)
+{
+    const __m128 k0 = _mm_sub_ps(_mm_set1_ps(float(firstRow)), lanes.topY);
+    return {_mm256_set_m128(lanes.slope, lanes.slope), _mm256_set_m128(lanes.dy, lanes.dy),
+            _mm256_set_m128(lanes.topXJustBelowHalf, lanes.topXJustBelowHalf), _mm256_set1_ps(kFar),
+            _mm256_set_m128(_mm_add_ps(k0, _mm_set1_ps(1.0f)), k0)};
+}
+
+// Each edge's column on rows k and k + 1, fused (see kJustBelowHalf), and
+// kFar where the edge does not cross the row, 0 where it does.
+struct Crossings {
+    __m256 column, away;
+};
+
+__attribute__((target("avx2,fma"), always_inline)) inline Crossings CrossingsOf(const EdgeRows& e,
+                                                                                __m256 k)
+{
+    const __m256 column = _mm256_round_ps(_mm256_fmadd_ps(k, e.slope, e.topXJustBelowHalf),
+                                          _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+    const __m256 crosses = _mm256_and_ps(_mm256_cmp_ps(k, _mm256_setzero_ps(), _CMP_GE_OQ),
+                                         _mm256_cmp_ps(k, e.dy, _CMP_LT_OQ));
+    return {column, _mm256_andnot_ps(crosses, e.far)};
+}
+
+} // namespace canvas_detail
+
 // FillQuadOnCanvas in eight lanes, two rows at a time. A cell at most eight
 // pixels wide, the usual one, writes each row as the eight pixels from its
 // least column, masked to those between the row's crossings: no span is
@@ -25,28 +61,18 @@ Canvas::FillQuadOnCanvasWide(const POINT* corners, int firstRow, int endRow, int
     using namespace canvas_detail;
     const QuadLanes lanes = LanesOfQuad(corners);
     if (lanes.zigzag) {
-        FillQuad(corners, firstRow, endRow, true, true);
+        FillZigzagWide(corners, firstRow, endRow, minX, maxX);
         return;
     }
-    const __m256 slope = _mm256_set_m128(lanes.slope, lanes.slope);
-    const __m256 dy = _mm256_set_m128(lanes.dy, lanes.dy);
-    const __m256 topXJustBelowHalf =
-        _mm256_set_m128(lanes.topXJustBelowHalf, lanes.topXJustBelowHalf);
-    const __m256 far = _mm256_set1_ps(kFar);
-    const __m128 k0 = _mm_sub_ps(_mm_set1_ps(float(firstRow)), lanes.topY);
-    __m256 k = _mm256_set_m128(_mm_add_ps(k0, _mm_set1_ps(1.0f)), k0);
-    // Rows k and k + 1 from the upper ends: in each half, lane 0 the least
-    // column of the row's span and lane 2 the negated end of it. Each edge's
-    // column is fused (see kJustBelowHalf): two steps instead of four.
+    const EdgeRows cell = EdgeRowsOf(lanes, firstRow);
+    __m256 k = cell.k;
+    // Rows k and k + 1: in each half, lane 0 the least column of the row's
+    // span and lane 2 the negated end of it.
     auto spanBounds = [&](__m256 rowK) __attribute__((target("avx2,fma"), always_inline))
     {
-        const __m256 column = _mm256_round_ps(_mm256_fmadd_ps(rowK, slope, topXJustBelowHalf),
-                                              _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
-        const __m256 crosses = _mm256_and_ps(_mm256_cmp_ps(rowK, _mm256_setzero_ps(), _CMP_GE_OQ),
-                                             _mm256_cmp_ps(rowK, dy, _CMP_LT_OQ));
-        const __m256 away = _mm256_andnot_ps(crosses, far);
-        const __m256 left = _mm256_add_ps(column, away);
-        const __m256 notRight = _mm256_sub_ps(away, column);
+        const Crossings rows = CrossingsOf(cell, rowK);
+        const __m256 left = _mm256_add_ps(rows.column, rows.away);
+        const __m256 notRight = _mm256_sub_ps(rows.away, rows.column);
         __m256 least = _mm256_min_ps(_mm256_shuffle_ps(left, notRight, _MM_SHUFFLE(1, 0, 1, 0)),
                                      _mm256_shuffle_ps(left, notRight, _MM_SHUFFLE(3, 2, 3, 2)));
         return _mm256_min_ps(least, _mm256_shuffle_ps(least, least, _MM_SHUFFLE(2, 3, 0, 1)));
