@@ -314,43 +314,43 @@ template <bool toPixels> bool DeriveViewWith(SceneState& scene, RendererScratch*
     const bool frameSound = UpdateCameraFrame(scene);
     HeightColours* known = s == nullptr ? nullptr : &s->colours;
     // Bit for bit: a NaN must match itself, and 0.0 must not match -0.0.
-    if (known != nullptr && known->known &&
+    const bool kept =
+        known != nullptr && known->known &&
         std::memcmp(known->heights.data(), scene.heights.data(), sizeof scene.heights) == 0 &&
-        std::memcmp(known->palette.data(), scene.palette.data(), sizeof scene.palette) == 0) {
+        std::memcmp(known->palette.data(), scene.palette.data(), sizeof scene.palette) == 0;
+    if (kept) {
         scene.minHeight = known->minHeight;
         scene.maxHeight = known->maxHeight;
         scene.vertexColor = known->vertexColor;
-        s->brushes = known->brushes.data();
-        if (frameSound)
-            ProjectVertices<toPixels, false>(scene, s, wide);
-        else
-            scene.vertices.fill({0.0, 0.0, 0.0});
-        return frameSound;
+    } else {
+        FindHeightRange(scene.heights, scene.minHeight, scene.maxHeight);
     }
 
-    double minHeight, maxHeight;
-    FindHeightRange(scene.heights, minHeight, maxHeight);
-    scene.minHeight = minHeight;
-    scene.maxHeight = maxHeight;
-    if (frameSound) {
+    if (frameSound && kept) {
+        ProjectVertices<toPixels, false>(scene, s, wide);
+    } else if (frameSound) {
         ProjectVertices<toPixels, true>(scene, s, wide);
     } else {
         // Without a sound frame nothing is in front of the eye.
         scene.vertices.fill({0.0, 0.0, 0.0});
-        for (int k = 0; k < kVertexCount; ++k)
-            scene.vertexColor[k] =
-                scene.palette[ColorIndex(scene.heights[k], minHeight, maxHeight)];
+        const double minHeight = scene.minHeight, maxHeight = scene.maxHeight;
+        if (!kept)
+            for (int k = 0; k < kVertexCount; ++k)
+                scene.vertexColor[k] =
+                    scene.palette[ColorIndex(scene.heights[k], minHeight, maxHeight)];
     }
-    if (known != nullptr) {
+
+    if (known != nullptr && !kept) {
         known->known = true;
-        known->minHeight = minHeight;
-        known->maxHeight = maxHeight;
+        known->minHeight = scene.minHeight;
+        known->maxHeight = scene.maxHeight;
         known->heights = scene.heights;
         known->palette = scene.palette;
         known->vertexColor = scene.vertexColor;
         ConvertColours(known->vertexColor, known->brushes);
-        s->brushes = known->brushes.data();
     }
+    if (known != nullptr)
+        s->brushes = known->brushes.data();
     return frameSound;
 }
 } // namespace
