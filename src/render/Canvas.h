@@ -28,6 +28,10 @@
 
 namespace hyt {
 
+namespace canvas_detail {
+class QuadBound;
+}
+
 // Columns [low, high) of a row; none when low >= high.
 struct ColumnRange {
     int low, high;
@@ -213,6 +217,9 @@ class Canvas {
     // Beneath: the parts of a segment on rows [first, end), and of a
     // quadrilateral's fill, that can fall on unset pixels.
     void SegmentBeneath(POINT a, POINT b, int first, int end);
+    // Whether every pixel of bound on rows [first, end) is set, by the
+    // largest blocks of rows.
+    bool QuadBlocksSet(const canvas_detail::QuadBound& bound, int first, int end);
     // outlineSet: every segment of the outline is drawn already.
     void FillBeneath(const POINT* corners, int first, int end, bool outlineSet);
     // Word word of the columns set on every row of a group of

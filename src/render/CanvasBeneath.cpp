@@ -3,15 +3,17 @@
 // rows, and of a band of blocks, let the part of a fill or a segment that
 // falls on set pixels be dropped a band or a block at a time, and within a
 // block a row at a time; a steep sliver's fill is tested, and a segment
-// walked, a column's run of rows at a time. So cells that cross the picture
+// walked, a column's run of rows at a time. Before any of that, a cell is
+// tested whole, by the largest blocks of rows and then column by column, so
+// that most hidden ones are dropped at once. So cells that cross the picture
 // behind nearer ones cost little.
-#include <immintrin.h>
-
 #include <algorithm>
 
 #include "render/Canvas.h"
 #include "render/CanvasArithmetic.h"
 #include "render/CanvasBounds.h"
+#include "render/CanvasColumnLanes.h"
+#include "render/CanvasQuadBound.h"
 
 namespace hyt {
 
@@ -28,88 +30,6 @@ inline std::uint64_t WordMask(int word, int low, int high)
     if (word == (high - 1) >> 6 && (high & 63) != 0)
         mask &= ~(~std::uint64_t(0) << (high & 63));
     return mask;
-}
-
-// ColumnSlant::AllColumnsSet of the columns' bits, four columns at a time in
-// lanes: each lane's rows by the same operations (maxpd and minpd choose as
-// std::max and std::min do here), their bits taken from a window over two
-// words as in AllSetIn, and a run of more than 64 rows by AllSetIn itself.
-// A steep fill crosses few columns, each a short run.
-__attribute__((target("avx2"))) bool SlantSetInLanes(const ColumnSlant& slant,
-                                                     const std::uint64_t* columnBits, int words)
-{
-    const __m256d lowScale0 = _mm256_set1_pd(slant.lowScale[0]),
-                  lowOffset0 = _mm256_set1_pd(slant.lowOffset[0]);
-    const __m256d lowScale1 = _mm256_set1_pd(slant.lowScale[1]),
-                  lowOffset1 = _mm256_set1_pd(slant.lowOffset[1]);
-    const __m256d highScale0 = _mm256_set1_pd(slant.highScale[0]),
-                  highOffset0 = _mm256_set1_pd(slant.highOffset[0]);
-    const __m256d highScale1 = _mm256_set1_pd(slant.highScale[1]),
-                  highOffset1 = _mm256_set1_pd(slant.highOffset[1]);
-    const __m256d lastT = _mm256_set1_pd(slant.rows - 1.0);
-    const __m128i from = _mm_set1_epi32(slant.from), lastRow = _mm_set1_epi32(slant.rows - 1);
-    const __m128i ahead = _mm_setr_epi32(0, 1, 2, 3);
-    const __m256i sixtyFour = _mm256_set1_epi64x(64), all = _mm256_set1_epi64x(-1);
-    for (int x = slant.columns.low; x < slant.columns.high; x += 4) {
-        const __m256d column = _mm256_add_pd(_mm256_set1_pd(double(x)), _mm256_setr_pd(0, 1, 2, 3));
-        const __m256d lowT =
-            _mm256_max_pd(_mm256_add_pd(_mm256_mul_pd(column, lowScale1), lowOffset1),
-                          _mm256_max_pd(_mm256_add_pd(_mm256_mul_pd(column, lowScale0), lowOffset0),
-                                        _mm256_setzero_pd()));
-        const __m256d highT = _mm256_min_pd(
-            _mm256_add_pd(_mm256_mul_pd(column, highScale1), highOffset1),
-            _mm256_min_pd(_mm256_add_pd(_mm256_mul_pd(column, highScale0), highOffset0), lastT));
-        // Lanes with rows: lowT <= highT, within the columns.
-        const __m128i inside = _mm_cmplt_epi32(_mm_add_epi32(_mm_set1_epi32(x), ahead),
-                                               _mm_set1_epi32(slant.columns.high));
-        const __m256i some =
-            _mm256_and_si256(_mm256_cvtepi32_epi64(inside),
-                             _mm256_castpd_si256(_mm256_cmp_pd(lowT, highT, _CMP_LE_OQ)));
-        const __m128i low = _mm_add_epi32(from, _mm256_cvttpd_epi32(lowT));
-        const __m128i end = _mm_add_epi32(
-            from, _mm_add_epi32(
-                      _mm_min_epi32(_mm_add_epi32(_mm256_cvttpd_epi32(highT), _mm_set1_epi32(1)),
-                                    lastRow),
-                      _mm_set1_epi32(1)));
-        const __m256i length = _mm256_cvtepi32_epi64(_mm_sub_epi32(end, low));
-        const __m256i longRun = _mm256_and_si256(some, _mm256_cmpgt_epi64(length, sixtyFour));
-        // The word of each lane's first row, and the next one, held to the
-        // column's last; lanes without rows gather nothing.
-        const __m128i base =
-            _mm_mullo_epi32(_mm_add_epi32(_mm_set1_epi32(x), ahead), _mm_set1_epi32(words));
-        const __m128i firstWord = _mm_srai_epi32(low, 6);
-        const __m128i nextWord =
-            _mm_min_epi32(_mm_add_epi32(firstWord, _mm_set1_epi32(1)), _mm_set1_epi32(words - 1));
-        const long long* bits = reinterpret_cast<const long long*>(columnBits);
-        const __m256i first = _mm256_mask_i32gather_epi64(_mm256_setzero_si256(), bits,
-                                                          _mm_add_epi32(base, firstWord), some, 8);
-        const __m256i next = _mm256_mask_i32gather_epi64(_mm256_setzero_si256(), bits,
-                                                         _mm_add_epi32(base, nextWord), some, 8);
-        const __m256i shift = _mm256_cvtepi32_epi64(_mm_and_si128(low, _mm_set1_epi32(63)));
-        const __m256i window =
-            _mm256_or_si256(_mm256_srlv_epi64(first, shift),
-                            _mm256_sllv_epi64(_mm256_slli_epi64(next, 1),
-                                              _mm256_sub_epi64(_mm256_set1_epi64x(63), shift)));
-        // Rows wanted: none in a lane without rows or of a long run.
-        const __m256i want = _mm256_andnot_si256(
-            longRun,
-            _mm256_and_si256(some, _mm256_srlv_epi64(all, _mm256_sub_epi64(sixtyFour, length))));
-        const __m256i missing = _mm256_andnot_si256(window, want);
-        if (!_mm256_testz_si256(missing, missing))
-            return false;
-        if (!_mm256_testz_si256(longRun, longRun)) {
-            alignas(16) int lows[4], ends[4];
-            _mm_store_si128(reinterpret_cast<__m128i*>(lows), low);
-            _mm_store_si128(reinterpret_cast<__m128i*>(ends), end);
-            const int longLanes = _mm256_movemask_pd(_mm256_castsi256_pd(longRun));
-            for (int i = 0; i < 4; ++i)
-                if ((longLanes >> i & 1) &&
-                    !AllSetIn(columnBits + std::size_t(x + i) * std::size_t(words), words, lows[i],
-                              ends[i]))
-                    return false;
-        }
-    }
-    return true;
 }
 
 } // namespace
@@ -235,6 +155,23 @@ void Canvas::SegmentBeneath(POINT a, POINT b, int first, int end)
     // Only the largest groups: within one that is not covered, the walk tests
     // a word of pixels at a time, for less than narrowing the groups down.
     ForEachUncoveredBlock<kLevels - 1, kLevels - 1>(LineBound(a, b), first, end, visit);
+}
+
+bool Canvas::QuadBlocksSet(const QuadBound& bound, int first, int end)
+{
+    constexpr int level = kLevels - 1, rows = kGroupRows[level];
+    if (!wideFill) {
+        auto uncovered = [](int, int) { return false; };
+        return ForEachUncoveredBlock<level, level>(bound, first, end, uncovered);
+    }
+    static_assert((kHeight + rows - 1) / rows == 4, "a lane for each block");
+    ColumnRange ranges[4];
+    bound.BlockRangesInLanes(first, end, rows, ranges);
+    for (int group = first / rows; group * rows < end; ++group)
+        if (!AllSet(ranges[group].low, ranges[group].high,
+                    [&](int word) { return GroupWord(level, group, word); }))
+            return false;
+    return true;
 }
 
 void Canvas::FillBeneath(const POINT* corners, int first, int end, bool outlineSet)
@@ -377,6 +314,16 @@ void Canvas::QuadBeneath(const POINT* corners, unsigned segments, unsigned drawn
     const int top = FirstOpenRow(std::max(minY, windowTop), std::min(maxY, windowEnd - 1) + 1);
     const int last = LastOpenRow(top, std::min(maxY, windowEnd - 1) + 1);
     if (top > last)
+        return;
+    // A cell far behind nearer ones is mostly hidden wholly: one test for all
+    // of it, before one per segment and one for the fill.
+    const QuadBound bound(corners);
+    if (QuadBlocksSet(bound, top, last + 1))
+        return;
+    ColumnRange columns{0, 0}; // none when no edge reaches the rows
+    bound.Ranges(top, last + 1, &columns);
+    if (wideFill &&
+        QuadSetInLanes(corners, top, last + 1, columns, setColumns.data(), kColumnWords))
         return;
     Touch(top, last + 1);
     for (int i = 0; i < 4; ++i) {
