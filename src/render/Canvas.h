@@ -126,9 +126,10 @@ class Canvas {
 
     // Whether a loop over cells drawn in lanes may be compiled for AVX-512's
     // thirty-two vector registers, so that far fewer of a cell's values are
-    // put on the stack and read back: by default where the processor has
-    // them, and only with WideFill(). The lanes stay eight wide, and the
-    // picture is the same either way.
+    // put on the stack and read back, and drawing beneath sets a column's
+    // rows eight at a time in AVX-512's masked lanes: by default where the
+    // processor has them, and only with WideFill(). The lanes stay eight
+    // wide, and the picture is the same either way.
     void UseMoreRegisters(bool use) { moreRegisters = use && HasMoreRegisters(); }
     bool MoreRegisters() const { return wideFill && moreRegisters; }
     static bool HasMoreRegisters();
@@ -203,6 +204,9 @@ class Canvas {
     void FillSpanBeneath(int y, int left, int right) { SetSpanBeneath(y, left, right, brush); }
     // Beneath: sets in the pen what is still unset of rows [top, end) of column x.
     void SetColumnRunBeneath(int x, int top, int end);
+    // Its pixels, row bits and counts of the rows whose bits are set in
+    // fresh, of the 64 rows from part * 64, where MoreRegisters().
+    void SetColumnWordInLanes(int x, int part, std::uint64_t fresh, Pixel color);
     // Beneath: count more pixels of row y set, within the words of the row
     // whose bits are set in words.
     void NoteSet(int y, int count, unsigned words)

@@ -244,12 +244,16 @@ void Canvas::SetColumnRunBeneath(int x, int top, int end)
         if (fresh == 0)
             continue;
         column[part] |= fresh;
-        for (std::uint64_t b = fresh; b != 0; b &= b - 1) {
-            const int y = (part << 6) + __builtin_ctzll(b);
-            setPixels[std::size_t(word) * kHeight + std::size_t(y)] |= columnBit;
-            pixels[std::size_t(y) * kWidth + std::size_t(x)] = color;
-            if (--openPixels[std::size_t(y)] == 0)
-                fullRows[std::size_t(y) >> 6] |= std::uint64_t(1) << (y & 63);
+        if (MoreRegisters()) {
+            SetColumnWordInLanes(x, part, fresh, color);
+        } else {
+            for (std::uint64_t b = fresh; b != 0; b &= b - 1) {
+                const int y = (part << 6) + __builtin_ctzll(b);
+                setPixels[std::size_t(word) * kHeight + std::size_t(y)] |= columnBit;
+                pixels[std::size_t(y) * kWidth + std::size_t(x)] = color;
+                if (--openPixels[std::size_t(y)] == 0)
+                    fullRows[std::size_t(y) >> 6] |= std::uint64_t(1) << (y & 63);
+            }
         }
         // The groups of rows this column now fills wholly take its bit at
         // once, from the column's own bits, so that no group need be worked
@@ -262,12 +266,16 @@ void Canvas::SetColumnRunBeneath(int x, int top, int end)
             return past <= 0 ? bits : bits | ~std::uint64_t(0) << (64 - std::min(past, 64));
         };
         const std::uint64_t set = withPhantoms(part, column[part]);
-        for (std::uint64_t b = fresh; b != 0;) {
-            const int group = __builtin_ctzll(b) >> 3;
-            if ((set >> (group * 8) & 0xFF) == 0xFF)
-                groupSet[0][std::size_t(part * 8 + group)][std::size_t(word)] |= columnBit;
-            b &= ~(std::uint64_t(0xFF) << (group * 8));
-        }
+        // Bit 0 of each byte: whether the byte is all set, and whether fresh
+        // has some of it.
+        std::uint64_t full = set & set >> 1, touched = fresh | fresh >> 1;
+        full &= full >> 2;
+        touched |= touched >> 2;
+        full &= full >> 4;
+        touched |= touched >> 4;
+        for (std::uint64_t g = full & touched & 0x0101010101010101u; g != 0; g &= g - 1)
+            groupSet[0][std::size_t(part * 8 + (__builtin_ctzll(g) >> 3))][std::size_t(word)] |=
+                columnBit;
         for (int half = 0; half < 2; ++half)
             if (std::uint32_t(fresh >> (32 * half)) != 0 &&
                 std::uint32_t(set >> (32 * half)) == 0xFFFFFFFFu)

@@ -1,4 +1,5 @@
-// Drawing beneath: column tests in four lanes of doubles, each lane a column.
+// Drawing beneath, by column, in lanes: tests of four columns at a time, a
+// lane of doubles each, and the setting of a column's rows eight at a time.
 #include "render/CanvasColumnLanes.h"
 
 #include <immintrin.h>
@@ -221,3 +222,45 @@ __attribute__((target("avx2,fma"))) void QuadBound::BlockRangesInLanes(int first
 }
 
 } // namespace hyt::canvas_detail
+
+namespace hyt {
+
+// Rows y of the word, eight at a time from the first fresh one to the last,
+// each lane masked to its row's fresh bit: no branch per row, which a
+// column's few fresh rows would mispredict at its end. Each row's count of
+// unset pixels falls by one, and a row that reaches none is wholly set.
+__attribute__((target("avx512f,avx512vl,avx512bw"))) void
+Canvas::SetColumnWordInLanes(int x, int part, std::uint64_t fresh, Pixel color)
+{
+    // All in locals: a store through one could otherwise be taken for a
+    // change to the canvas's own pointers, read again at every step.
+    std::uint64_t* const rowBits = setPixels.data() + std::size_t(x >> 6) * kHeight;
+    int* const openCounts = openPixels.data();
+    std::uint64_t& fullWord = fullRows[std::size_t(part)];
+    Pixel* const column = pixels + x;
+    const __m256i columnBit = _mm256_set1_epi64x(std::int64_t(std::uint64_t(1) << (x & 63)));
+    const __m256i ahead = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const int last = 63 - __builtin_clzll(fresh);
+    for (int bit = __builtin_ctzll(fresh) & ~7; bit <= last; bit += 8) {
+        const int y = part * 64 + bit;
+        const __mmask8 rows = __mmask8(fresh >> bit), upper = __mmask8(rows >> 4);
+        _mm256_mask_storeu_epi64(
+            rowBits + y, rows,
+            _mm256_or_si256(_mm256_maskz_loadu_epi64(rows, rowBits + y), columnBit));
+        _mm256_mask_storeu_epi64(
+            rowBits + y + 4, upper,
+            _mm256_or_si256(_mm256_maskz_loadu_epi64(upper, rowBits + y + 4), columnBit));
+        int* const open = openCounts + y;
+        const __m256i left =
+            _mm256_sub_epi32(_mm256_maskz_loadu_epi32(rows, open), _mm256_set1_epi32(1));
+        _mm256_mask_storeu_epi32(open, rows, left);
+        const __mmask8 full = _mm256_mask_cmpeq_epi32_mask(rows, left, _mm256_setzero_si256());
+        if (full != 0)
+            fullWord |= std::uint64_t(full) << bit;
+        const __m256i at = _mm256_mullo_epi32(_mm256_add_epi32(_mm256_set1_epi32(y), ahead),
+                                              _mm256_set1_epi32(kWidth));
+        _mm256_mask_i32scatter_epi32(column, rows, at, _mm256_set1_epi32(int(color)), 4);
+    }
+}
+
+} // namespace hyt
