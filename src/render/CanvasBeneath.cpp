@@ -258,14 +258,18 @@ void Canvas::SetColumnRunBeneath(int x, int top, int end)
         // The groups of rows this column now fills wholly take its bit at
         // once, from the column's own bits, so that no group need be worked
         // out again from its rows for a steep segment's runs. Rows past the
-        // canvas count as set, as they do there.
+        // canvas count as set, as they do there. Only the blocks of 8 rows
+        // are found one by one, and only those fresh has some of: the
+        // larger groups are two and one, marked with no branch, which a
+        // column's few rows would mispredict.
         static_assert(kGroupRows[0] == 8 && kGroupRows[1] == 32 && kGroupRows[2] == 128);
         static_assert(kColumnWords % 2 == 0, "groups of 128 rows are pairs of words");
-        auto withPhantoms = [](int at, std::uint64_t bits) {
+        auto withPhantoms = [column](int at) {
             const int past = (at + 1) * 64 - kHeight; // rows of word at past the canvas
-            return past <= 0 ? bits : bits | ~std::uint64_t(0) << (64 - std::min(past, 64));
+            return past <= 0 ? column[at]
+                             : column[at] | ~std::uint64_t(0) << (64 - std::min(past, 64));
         };
-        const std::uint64_t set = withPhantoms(part, column[part]);
+        const std::uint64_t set = withPhantoms(part);
         // Bit 0 of each byte: whether the byte is all set, and whether fresh
         // has some of it.
         std::uint64_t full = set & set >> 1, touched = fresh | fresh >> 1;
@@ -276,14 +280,13 @@ void Canvas::SetColumnRunBeneath(int x, int top, int end)
         for (std::uint64_t g = full & touched & 0x0101010101010101u; g != 0; g &= g - 1)
             groupSet[0][std::size_t(part * 8 + (__builtin_ctzll(g) >> 3))][std::size_t(word)] |=
                 columnBit;
-        for (int half = 0; half < 2; ++half)
-            if (std::uint32_t(fresh >> (32 * half)) != 0 &&
-                std::uint32_t(set >> (32 * half)) == 0xFFFFFFFFu)
-                groupSet[1][std::size_t(part * 2 + half)][std::size_t(word)] |= columnBit;
+        auto bitIf = [columnBit](bool whole) { return columnBit & -std::uint64_t(whole); };
+        groupSet[1][std::size_t(part * 2)][std::size_t(word)] |= bitIf(std::uint32_t(set) == ~0u);
+        groupSet[1][std::size_t(part * 2 + 1)][std::size_t(word)] |=
+            bitIf(std::uint32_t(set >> 32) == ~0u);
         const int pair = part & ~1;
-        if (withPhantoms(pair, column[pair]) == ~std::uint64_t(0) &&
-            withPhantoms(pair + 1, column[pair + 1]) == ~std::uint64_t(0))
-            groupSet[2][std::size_t(part / 2)][std::size_t(word)] |= columnBit;
+        groupSet[2][std::size_t(part / 2)][std::size_t(word)] |=
+            bitIf((withPhantoms(pair) & withPhantoms(pair + 1)) == ~std::uint64_t(0));
     }
 }
 

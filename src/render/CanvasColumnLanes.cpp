@@ -239,7 +239,9 @@ Canvas::SetColumnWordInLanes(int x, int part, std::uint64_t fresh, Pixel color)
     std::uint64_t& fullWord = fullRows[std::size_t(part)];
     Pixel* const column = pixels + x;
     const __m256i columnBit = _mm256_set1_epi64x(std::int64_t(std::uint64_t(1) << (x & 63)));
-    const __m256i ahead = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    // Pixel offsets of eight rows from the first, below one another.
+    const __m256i down =
+        _mm256_mullo_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), _mm256_set1_epi32(kWidth));
     const int last = 63 - __builtin_clzll(fresh);
     for (int bit = __builtin_ctzll(fresh) & ~7; bit <= last; bit += 8) {
         const int y = part * 64 + bit;
@@ -257,9 +259,8 @@ Canvas::SetColumnWordInLanes(int x, int part, std::uint64_t fresh, Pixel color)
         const __mmask8 full = _mm256_mask_cmpeq_epi32_mask(rows, left, _mm256_setzero_si256());
         if (full != 0)
             fullWord |= std::uint64_t(full) << bit;
-        const __m256i at = _mm256_mullo_epi32(_mm256_add_epi32(_mm256_set1_epi32(y), ahead),
-                                              _mm256_set1_epi32(kWidth));
-        _mm256_mask_i32scatter_epi32(column, rows, at, _mm256_set1_epi32(int(color)), 4);
+        _mm256_mask_i32scatter_epi32(column + std::size_t(y) * kWidth, rows, down,
+                                     _mm256_set1_epi32(int(color)), 4);
     }
 }
 
