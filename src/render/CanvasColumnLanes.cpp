@@ -193,13 +193,10 @@ __attribute__((target("avx2,fma"))) void QuadBound::BlockRangesInLanes(int first
         const __m256d y0 = _mm256_max_pd(_mm256_set1_pd(e.topY), top);
         const __m256d y1 = _mm256_min_pd(_mm256_set1_pd(e.bottomY), bottom);
         const __m256d meets = _mm256_cmp_pd(y0, y1, _CMP_LE_OQ);
-        __m256d x0 = _mm256_set1_pd(e.topX), x1 = _mm256_set1_pd(e.bottomX);
-        if (e.topY != e.bottomY) { // a flat edge within the rows: both ends
-            const __m256d topY = _mm256_set1_pd(e.topY), step = _mm256_set1_pd(e.step);
-            x0 = _mm256_add_pd(x0, _mm256_mul_pd(_mm256_sub_pd(y0, topY), step));
-            x1 =
-                _mm256_add_pd(_mm256_set1_pd(e.topX), _mm256_mul_pd(_mm256_sub_pd(y1, topY), step));
-        }
+        const __m256d topX = _mm256_set1_pd(e.topX), topY = _mm256_set1_pd(e.topY),
+                      step = _mm256_set1_pd(e.step);
+        const __m256d x0 = _mm256_add_pd(topX, _mm256_mul_pd(_mm256_sub_pd(y0, topY), step));
+        const __m256d x1 = _mm256_add_pd(topX, _mm256_mul_pd(_mm256_sub_pd(y1, topY), step));
         least = _mm256_blendv_pd(least, _mm256_min_pd(least, _mm256_min_pd(x0, x1)), meets);
         most = _mm256_blendv_pd(most, _mm256_max_pd(most, _mm256_max_pd(x0, x1)), meets);
     }

@@ -16,7 +16,9 @@ namespace hyt::canvas_detail {
 // pixel below the last, and half a pixel more either side. A flat segment
 // lights its columns on a row within half a pixel of its line, a steep one
 // the column within half a pixel of its line on the row, and the fill lies
-// between the outline's columns.
+// between the outline's columns. A flat edge gives only its first end: each
+// corner is the first end of an edge, and an edge that is not flat gives
+// its columns on every row it crosses, its ends' rows too.
 class QuadBound {
   public:
     static constexpr int kMaxRanges = 1;
@@ -27,7 +29,7 @@ class QuadBound {
             POINT a = corners[i], b = corners[(i + 1) & 3];
             if (a.y > b.y)
                 std::swap(a, b);
-            edges[i] = {double(a.x), double(a.y), double(b.x), double(b.y),
+            edges[i] = {double(a.x), double(a.y), double(b.y),
                         a.y == b.y ? 0.0 : (double(b.x) - a.x) / (double(b.y) - a.y)};
         }
     }
@@ -40,9 +42,8 @@ class QuadBound {
             const double y0 = std::max(e.topY, top), y1 = std::min(e.bottomY, bottom);
             if (y0 > y1)
                 continue;
-            // A flat edge within the rows: both ends.
-            const double x0 = e.topY == e.bottomY ? e.topX : e.topX + (y0 - e.topY) * e.step;
-            const double x1 = e.topY == e.bottomY ? e.bottomX : e.topX + (y1 - e.topY) * e.step;
+            const double x0 = e.topX + (y0 - e.topY) * e.step;
+            const double x1 = e.topX + (y1 - e.topY) * e.step;
             least = std::min(least, std::min(x0, x1));
             most = std::max(most, std::max(x0, x1));
         }
@@ -64,7 +65,7 @@ class QuadBound {
 
   private:
     struct Edge {
-        double topX, topY, bottomX, bottomY, step; // step: columns per row
+        double topX, topY, bottomY, step; // step: columns per row, 0 if flat
     };
     Edge edges[4];
 };
