@@ -801,6 +801,48 @@ TEST(CanvasTest, DrawingBeneathFindsLoneUnsetRowsAtWordEdges)
     }
 }
 
+// Beneath, a row whose last unset pixel a steep segment sets is wholly set,
+// and later cells skip it; the rows next to it, still open by a pixel, must
+// not be skipped. Each case leaves one column open on every row, closes it
+// down to a different last row, then draws a small cell across that row's
+// end.
+TEST(CanvasTest, DrawingBeneathSkipsOnlyTheRowsAColumnRunCompletes)
+{
+    constexpr int x = 300;
+    for (const int last : {0, 6, 7, 62, 63, 64, 99, 127, 200, H - 2}) {
+        SCOPED_TRACE("rows closed down to " + std::to_string(last));
+        // Nearest first: all but column x, then column x down to last, then,
+        // farthest, a cell over column x a few rows either side of last.
+        const POINT left[4] = {{0, 0}, {x, 0}, {x, H}, {0, H}};
+        const POINT right[4] = {{x + 1, 0}, {W, 0}, {W, H}, {x + 1, H}};
+        const POINT down[4] = {{x, 0}, {x, last}, {x, last}, {x, 0}};
+        const POINT across[4] = {
+            {x - 2, last - 3}, {x + 3, last - 3}, {x + 3, last + 4}, {x - 2, last + 4}};
+        for (const bool wide : {true, false}) {
+            auto forward = std::make_unique<Canvas>();
+            auto reverse = std::make_unique<Canvas>();
+            forward->SetPen(kPenColor);
+            reverse->SetPen(kPenColor);
+            reverse->UseWideFill(wide);
+            forward->SetBrush(kBrushColor);
+            reverse->SetBrush(kBrushColor);
+            forward->Quad(across, 0xF);
+            forward->Quad(down, 0x1);
+            forward->Quad(left, 0);
+            forward->Quad(right, 0);
+            reverse->BeginBeneath();
+            reverse->QuadBeneath(right, 0);
+            reverse->QuadBeneath(left, 0);
+            reverse->QuadBeneath(down, 0x1);
+            reverse->QuadBeneath(across, 0xF);
+            reverse->EndBeneath();
+            ASSERT_EQ(forward->PixelAt(x, last + 1), kBrush);
+            ASSERT_TRUE(std::equal(forward->Pixels(), forward->Pixels() + W * H, reverse->Pixels()))
+                << "wide " << wide;
+        }
+    }
+}
+
 // A canvas drawn as two bands of rows, each with the same quads, forward and
 // beneath, must hold the picture of the whole canvas; a band alone sets no
 // pixel outside its rows, and a Clear of the whole afterwards reaches every
