@@ -331,11 +331,12 @@ void Canvas::QuadBeneath(const POINT* corners, unsigned segments, unsigned drawn
     const QuadBound bound(corners);
     if (QuadBlocksSet(bound, top, last + 1))
         return;
-    ColumnRange columns{0, 0}; // none when no edge reaches the rows
-    bound.Ranges(top, last + 1, &columns);
-    if (wideFill &&
-        QuadSetInLanes(corners, top, last + 1, columns, setColumns.data(), kColumnWords))
-        return;
+    if (wideFill) {
+        ColumnRange columns{0, 0}; // none when no edge reaches the rows
+        bound.Ranges(top, last + 1, &columns);
+        if (QuadSetInLanes(corners, top, last + 1, columns, setColumns.data(), kColumnWords))
+            return;
+    }
     Touch(top, last + 1);
     for (int i = 0; i < 4; ++i) {
         if (!(segments & (1u << i)))
